@@ -1,0 +1,20 @@
+// qs3.scr: the display settings start it with /s, /p HWND, /c, /a HWND or
+// nothing; every path ends with exit code 0.
+#include <windows.h>
+
+#include "platform/win32/win32_host.h"
+#include "platform/win32/win32_password.h"
+#include "platform/win32/win32_settings.h"
+#include "platform/win32/win32_shell.h"
+#include "shell/entry.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int) {
+  qs3::win32::Win32Host host;
+  qs3::win32::Win32Shell shell(instance);
+  qs3::win32::Win32PasswordSystem passwords;
+  qs3::Win32SettingsSystem settingsSystem;
+  qs3::BlackStage stage(host);
+  qs3::EntryServices services{host, shell, passwords, settingsSystem, stage};
+  return qs3::RunSaver(commandLine != nullptr ? commandLine : "", previousInstance != nullptr,
+                       services);
+}
