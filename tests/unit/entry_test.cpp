@@ -5,9 +5,9 @@
 
 #include "fakes/fake_host.h"
 #include "fakes/fake_password_system.h"
+#include "fakes/fake_settings_system.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_stage.h"
-#include "fakes/scripted_settings.h"
 
 namespace qs3 {
 namespace {
@@ -24,12 +24,12 @@ class RunSaverTest : public ::testing::Test {
       : host(log),
         shell(log, host),
         passwords(log),
-        settings(log),
         stage(log),
         services{host, shell, passwords, settings, stage} {
     host.screen = {640, 480};
     host.clientSizes[1234] = {152, 112};
     host.foreground = 99;
+    settings.signature.log = &log;
   }
 
   int Run(const char* commandLine, bool hasPreviousInstance = false) {
@@ -40,7 +40,7 @@ class RunSaverTest : public ::testing::Test {
   fakes::FakeHost host;
   fakes::FakeShell shell;
   fakes::FakePasswordSystem passwords;
-  fakes::ScriptedSettings settings;
+  fakes::FakeSettingsSystem settings;
   fakes::FakeStage stage;
   EntryServices services;
 };

@@ -7,8 +7,8 @@
 
 #include "fakes/fake_host.h"
 #include "fakes/fake_password_system.h"
+#include "fakes/fake_settings_system.h"
 #include "fakes/fake_stage.h"
-#include "fakes/scripted_settings.h"
 
 namespace qs3 {
 namespace {
@@ -25,9 +25,10 @@ const std::string kGraphicsMessage =
 
 class SaverWindowTest : public ::testing::Test {
  protected:
-  SaverWindowTest() : host(log), passwords(log), settings(log), stage(log) {
+  SaverWindowTest() : host(log), passwords(log), stage(log) {
     host.cursor = {100, 100};
-    settings.SetDataFolder("D:\\Music");
+    settings.signature.log = &log;
+    settings.user.Set("QS3_DIR", "QS3_DIR", "D:\\Music");
   }
 
   SaverWindow& Create(SaverMode mode) {
@@ -48,16 +49,16 @@ class SaverWindowTest : public ::testing::Test {
   CallLog log;
   fakes::FakeHost host;
   fakes::FakePasswordSystem passwords;
-  fakes::ScriptedSettings settings;
+  fakes::FakeSettingsSystem settings;
   fakes::FakeStage stage;
   std::optional<SaverWindow> window;
 };
 
 TEST_F(SaverWindowTest, FullScreenCreationWithMusicRunsInOrder) {
-  settings.SetMusic("1");
+  settings.user.Set("QS3_10", "WAV", "1");
   Create(SaverMode::FullScreen);
   EXPECT_THAT(log.calls,
-              ElementsAre("LoadSettings", "OpenMusic", "LoadSound 0", "GetDC desktop",
+              ElementsAre("Open AFMSSV3C.SSS", "OpenMusic", "LoadSound 0", "GetDC desktop",
                           "InitGraphics 220", "ReleaseDC desktop", "SeedRandom 1700000000",
                           "EnableIME 0", "ShowCursor 0", "InitPerformance", "PlaySlot 0 0"));
   EXPECT_EQ(stage.loadedPath, "D:\\Music\\BGM10.SSS");
@@ -66,11 +67,11 @@ TEST_F(SaverWindowTest, FullScreenCreationWithMusicRunsInOrder) {
 }
 
 TEST_F(SaverWindowTest, PreviewCreationForcesMusicOffAndLeavesCursorAndImeAlone) {
-  settings.SetMusic("1");
+  settings.user.Set("QS3_10", "WAV", "1");
   Create(SaverMode::Preview);
   EXPECT_THAT(log.calls,
-              ElementsAre("LoadSettings", "GetDC desktop", "InitGraphics 220", "ReleaseDC desktop",
-                          "SeedRandom 1700000000", "InitPerformance"));
+              ElementsAre("Open AFMSSV3C.SSS", "GetDC desktop", "InitGraphics 220",
+                          "ReleaseDC desktop", "SeedRandom 1700000000", "InitPerformance"));
   EXPECT_EQ(window->settings().musicEnabled, 0);
 }
 
@@ -89,11 +90,11 @@ class SaverWindowMusicTest : public SaverWindowTest,
 
 TEST_P(SaverWindowMusicTest, MusicStepsAndTheirFailures) {
   const MusicCase& c = GetParam();
-  settings.SetMusic(c.wav);
+  settings.user.Set("QS3_10", "WAV", c.wav);
   stage.openMusicFails = c.openFails;
   stage.loadSoundFails = c.loadFails;
   Create(SaverMode::FullScreen);
-  std::vector<std::string> expected{"LoadSettings"};
+  std::vector<std::string> expected{"Open AFMSSV3C.SSS"};
   expected.insert(expected.end(), c.musicCalls.begin(), c.musicCalls.end());
   expected.push_back("GetDC desktop");
   ASSERT_GE(log.calls.size(), expected.size());
@@ -120,16 +121,16 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SaverWindowTest, DataFolderTooLongForThePathSwitchesMusicOff) {
-  settings.SetMusic("1");
+  settings.user.Set("QS3_10", "WAV", "1");
   // 245 characters + "\BGM10.SSS" = 255: fits. One more does not.
-  settings.SetDataFolder(std::string(245, 'a'));
+  settings.user.Set("QS3_DIR", "QS3_DIR", std::string(245, 'a'));
   Create(SaverMode::FullScreen);
   EXPECT_EQ(window->settings().musicEnabled, 1);
   EXPECT_EQ(stage.loadedPath.size(), 255u);
 
   log.Clear();
   stage.loadedPath.clear();
-  settings.SetDataFolder(std::string(246, 'a'));
+  settings.user.Set("QS3_DIR", "QS3_DIR", std::string(246, 'a'));
   Create(SaverMode::FullScreen);
   EXPECT_EQ(window->settings().musicEnabled, 0);
   EXPECT_THAT(log.calls, Not(Contains("LoadSound 0")));
@@ -141,9 +142,9 @@ TEST_F(SaverWindowTest, GraphicsFailureInPreviewShowsTheMessageAndTearsDown) {
   stage.initGraphicsFails = true;
   Create(SaverMode::Preview);
   EXPECT_THAT(log.calls,
-              ElementsAre("LoadSettings", "GetDC desktop", "InitGraphics 220", kGraphicsMessage,
-                          "ReleaseDC desktop", "ReleasePositionBlock", "ReleaseGraphics",
-                          "ShowCursor 1", "EnableIME 1", "PostQuit 0"));
+              ElementsAre("Open AFMSSV3C.SSS", "GetDC desktop", "InitGraphics 220",
+                          kGraphicsMessage, "ReleaseDC desktop", "ReleasePositionBlock",
+                          "ReleaseGraphics", "ShowCursor 1", "EnableIME 1", "PostQuit 0"));
   EXPECT_TRUE(window->tornDown());
 }
 
@@ -165,7 +166,7 @@ TEST_F(SaverWindowTest, GraphicsFailureInFullScreenAsksThePasswordAndMayStayUp) 
 }
 
 TEST_F(SaverWindowTest, EndRequestWithoutPasswordTearsDownInOrder) {
-  settings.SetMusic("1");
+  settings.user.Set("QS3_10", "WAV", "1");
   Create(SaverMode::FullScreen);
   log.Clear();
   window->OnInput(InputMessage::RightButtonDown);
@@ -290,7 +291,7 @@ TEST_F(SaverWindowTest, TickToggleAlternates) {
 }
 
 TEST_F(SaverWindowTest, NothingRunsTwiceAfterTheTeardown) {
-  settings.SetMusic("1");
+  settings.user.Set("QS3_10", "WAV", "1");
   Create(SaverMode::FullScreen);
   window->OnInput(InputMessage::KeyDown);
   log.Clear();
