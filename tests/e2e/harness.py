@@ -1,0 +1,331 @@
+"""Runs qs3.scr under Wine on a private Xvfb display and observes it.
+
+One display and one Wine prefix serve every case: `setup` starts Xvfb on a free
+display number, boots a fresh prefix under the build folder and keeps its
+wineserver alive; `cleanup` stops both. The state between them lives in
+BUILD/e2e/state.json, so each case runs as its own process.
+Python standard library only.
+"""
+
+from __future__ import annotations
+
+import json
+import os
+import select
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+from pathlib import Path
+
+SCREEN_WIDTH, SCREEN_HEIGHT = 800, 600
+WINE_ENV = {
+    "WINEDEBUG": "-all",
+    "WINEDLLOVERRIDES": "mscoree,mshtml=;winealsa.drv=d",
+    "WINEARCH": "win64",
+}
+SAVER_TITLE = "QS3_10"
+PREVIEW_TITLE = "SSPREVIEW"
+
+
+class CaseFailure(Exception):
+    """A check of a case did not hold."""
+
+
+def windows_path(path: Path) -> str:
+    """The path as a Wine program sees it through drive Z:."""
+    return "Z:" + str(path.resolve()).replace("/", "\\")
+
+
+def parse_report(text: str) -> dict[str, str]:
+    """key=value lines; a repeated key keeps every value, joined by newlines."""
+    report: dict[str, str] = {}
+    for line in text.splitlines():
+        key, sep, value = line.strip().partition("=")
+        if sep:
+            report[key] = report[key] + "\n" + value if key in report else value
+    return report
+
+
+class Harness:
+    def __init__(self, build_dir: Path):
+        self.build_dir = build_dir.resolve()
+        self.root = self.build_dir / "e2e"
+        self.state_file = self.root / "state.json"
+        self.prefix = self.root / "prefix"
+        self.work_dir = self.root / "work"  # the saver's current directory
+        self.shots = self.root / "shots"
+        self.saver = self.build_dir / "qs3.scr"
+        self.testhost_exe = self.build_dir / "qs3_testhost.exe"
+        self.display = ""
+        self.keeper_pid = 0
+        self.started: list[subprocess.Popen] = []
+        self.log: list[str] = []
+        self.clock = time.monotonic()
+
+    # ----- environment -------------------------------------------------
+
+    def env(self) -> dict[str, str]:
+        env = dict(os.environ)
+        env.update(WINE_ENV)
+        env["WINEPREFIX"] = str(self.prefix)
+        env["DISPLAY"] = self.display
+        return env
+
+    def load_state(self) -> None:
+        if not self.state_file.exists():
+            raise CaseFailure(f"no {self.state_file}: run setup first")
+        state = json.loads(self.state_file.read_text())
+        self.display = state["display"]
+        self.keeper_pid = state.get("keeper_pid", 0)
+        if not Path(f"/proc/{state['xvfb_pid']}").exists():
+            raise CaseFailure(f"Xvfb (pid {state['xvfb_pid']}) is gone: run setup again")
+
+    def setup(self) -> None:
+        for tool in ("Xvfb", "xdotool", "wine", "wineserver", "import"):
+            if shutil.which(tool) is None:
+                raise CaseFailure(f"{tool} is not installed")
+        if self.state_file.exists():
+            self.cleanup()
+        self.root.mkdir(parents=True, exist_ok=True)
+        if self.prefix.exists():
+            shutil.rmtree(self.prefix)
+        for folder in (self.prefix, self.work_dir, self.shots):
+            folder.mkdir(parents=True, exist_ok=True)
+        xvfb = self.start_xvfb()
+        self.state_file.write_text(json.dumps({"display": self.display, "xvfb_pid": xvfb.pid}))
+        # A persistent server keeps every later start near instant.
+        # (it stays in the background, so it must not hold our output pipes)
+        server = subprocess.run(["wineserver", "-p"], env=self.env(), timeout=30,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if server.returncode != 0:
+            raise CaseFailure(f"wineserver -p failed with {server.returncode}")
+        boot = self.command(["wine", "wineboot", "-i"], timeout=180)
+        if boot.returncode != 0:
+            raise CaseFailure(f"wineboot failed: {boot.stdout}{boot.stderr}")
+        keeper = subprocess.Popen(["wine", str(self.testhost_exe), "keep-desktop"],
+                                  env=self.env(), cwd=self.work_dir, stdout=subprocess.DEVNULL,
+                                  stderr=subprocess.DEVNULL, start_new_session=True)
+        self.state_file.write_text(json.dumps(
+            {"display": self.display, "xvfb_pid": xvfb.pid, "keeper_pid": keeper.pid}))
+        if self.testhost("find", "QS3 test desktop keeper", "30000").get("found") != "1":
+            raise CaseFailure("the desktop keeper did not start")
+        print(f"display={self.display}\nprefix={self.prefix}\nxvfb_pid={xvfb.pid}")
+
+    def start_xvfb(self) -> subprocess.Popen:
+        for number in range(90, 200):
+            if Path(f"/tmp/.X{number}-lock").exists() or Path(f"/tmp/.X11-unix/X{number}").exists():
+                continue
+            log = open(self.root / "xvfb.log", "w")
+            xvfb = subprocess.Popen(
+                ["Xvfb", f":{number}", "-screen", "0", f"{SCREEN_WIDTH}x{SCREEN_HEIGHT}x24",
+                 "-nolisten", "tcp"],
+                stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
+            socket = Path(f"/tmp/.X11-unix/X{number}")
+            deadline = time.monotonic() + 10
+            while time.monotonic() < deadline and xvfb.poll() is None and not socket.exists():
+                time.sleep(0.05)
+            if xvfb.poll() is None and socket.exists():
+                self.display = f":{number}"
+                return xvfb
+            xvfb.kill()
+            xvfb.wait(5)
+        raise CaseFailure("no free X display number between :90 and :199")
+
+    def cleanup(self) -> None:
+        if not self.state_file.exists():
+            print("nothing to clean up")
+            return
+        state = json.loads(self.state_file.read_text())
+        self.display = state["display"]
+        self.keeper_pid = state.get("keeper_pid", 0)
+        try:
+            self.kill_leftovers()
+        except CaseFailure as failure:
+            print(f"while stopping leftovers: {failure}")
+        self.command(["wineserver", "-k"], timeout=30, check=False)
+        pid = state["xvfb_pid"]
+        cmdline = Path(f"/proc/{pid}/cmdline")
+        if cmdline.exists() and b"Xvfb" in cmdline.read_bytes():
+            os.kill(pid, signal.SIGTERM)
+        self.state_file.unlink()
+        print(f"stopped wineserver and Xvfb {self.display}")
+
+    def command(self, argv: list[str], timeout: float,
+                check: bool = False) -> subprocess.CompletedProcess:
+        # Output goes through files, not pipes: a Wine program may leave a
+        # helper (services.exe, winedevice.exe) behind that inherits them.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            cwd = self.work_dir if self.work_dir.exists() else None
+            try:
+                process = subprocess.run(argv, env=self.env(), cwd=cwd, stdout=out, stderr=err,
+                                         timeout=timeout, stdin=subprocess.DEVNULL)
+            except subprocess.TimeoutExpired as expired:
+                raise CaseFailure(
+                    f"{' '.join(argv)} did not finish within {timeout} s") from expired
+            out.seek(0)
+            err.seek(0)
+            result = subprocess.CompletedProcess(
+                argv, process.returncode, out.read().decode(errors="replace"),
+                err.read().decode(errors="replace"))
+        if check and result.returncode != 0:
+            raise CaseFailure(f"{' '.join(argv)} failed ({result.returncode}): "
+                              f"{result.stdout}{result.stderr}")
+        return result
+
+    # ----- processes ---------------------------------------------------
+
+    def start_saver(self, *args: str) -> subprocess.Popen:
+        """Starts `wine qs3.scr ARGS` the way the Display settings would."""
+        if not self.saver.exists():
+            raise CaseFailure(f"{self.saver} has not been built")
+        process = subprocess.Popen(["wine", str(self.saver), *args], env=self.env(),
+                                   cwd=self.work_dir, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        self.started.append(process)
+        self.note(f"started qs3.scr {' '.join(args)} (pid {process.pid})")
+        return process
+
+    def start_testhost(self, *args: str) -> subprocess.Popen:
+        process = subprocess.Popen(["wine", str(self.testhost_exe), *args], env=self.env(),
+                                   cwd=self.work_dir, stdout=subprocess.PIPE,
+                                   stderr=subprocess.DEVNULL)
+        self.started.append(process)
+        return process
+
+    def testhost(self, *args: str, timeout: float = 30) -> dict[str, str]:
+        """Runs the test host to the end and returns its report."""
+        result = self.command(["wine", str(self.testhost_exe), *args], timeout=timeout)
+        report = parse_report(result.stdout)
+        report["rc"] = str(result.returncode)
+        self.note(f"testhost {' '.join(args)} -> {report}")
+        return report
+
+    def read_until_ready(self, process: subprocess.Popen, timeout: float) -> dict[str, str]:
+        """Reads a background test host's report up to its ready=1 line."""
+        text = ""
+        deadline = time.monotonic() + timeout
+        assert process.stdout is not None
+        while "ready=1" not in text and time.monotonic() < deadline:
+            readable, _, _ = select.select([process.stdout], [], [], 0.2)
+            if readable:
+                chunk = os.read(process.stdout.fileno(), 4096).decode(errors="replace")
+                if not chunk:
+                    break
+                text += chunk
+        report = parse_report(text)
+        self.note(f"background testhost -> {report}")
+        if "ready=1" not in text:
+            raise CaseFailure(f"background test host not ready within {timeout} s: {text!r}")
+        return report
+
+    def saver_windows_path(self) -> str:
+        return windows_path(self.saver)
+
+    def wait_exit(self, process: subprocess.Popen, timeout: float) -> int | None:
+        try:
+            return process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def kill_leftovers(self) -> None:
+        """Kills what this run started, then any saver or test host still
+        running in this prefix (one started by the test host, say)."""
+        for process in self.started:
+            if process.poll() is None:
+                process.kill()
+                process.wait(10)
+        self.started.clear()
+        marker = f"WINEPREFIX={self.prefix}".encode()
+        for proc in Path("/proc").iterdir():
+            if not proc.name.isdigit() or int(proc.name) == self.keeper_pid:
+                continue
+            try:
+                cmdline = (proc / "cmdline").read_bytes().lower()
+                if b"qs3.scr" not in cmdline and b"qs3_testhost" not in cmdline:
+                    continue
+                if marker not in (proc / "environ").read_bytes().split(b"\0"):
+                    continue
+                os.kill(int(proc.name), signal.SIGKILL)
+                self.note(f"killed leftover {cmdline!r} (pid {proc.name})")
+            except (OSError, ProcessLookupError):
+                continue
+        self.wait_windows_gone()
+
+    def wait_windows_gone(self, timeout: float = 5) -> None:
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if self.testhost("find", SAVER_TITLE).get("found") == "0" and \
+                    self.testhost("find", PREVIEW_TITLE).get("found") == "0":
+                return
+            time.sleep(0.2)
+        raise CaseFailure("a saver window outlived its process")
+
+    # ----- X input and pictures ------------------------------------------
+
+    def xdotool(self, *args: str) -> str:
+        return self.command(["xdotool", *args], timeout=15, check=True).stdout.strip()
+
+    def mouse_to(self, x: int, y: int) -> None:
+        self.xdotool("mousemove", str(x), str(y))
+        self.note(f"mouse to {x},{y}")
+
+    def click(self, button: int) -> None:
+        self.xdotool("click", str(button))
+        self.note(f"click {button}")
+
+    def press_key(self, title: str, key: str = "a") -> None:
+        """Gives the X window of the Wine window titled `title` the keyboard
+        focus, then presses and releases a key."""
+        found = self.command(["xdotool", "search", "--name", f"^{title}$"], timeout=15)
+        ids = found.stdout.split()
+        if not ids:
+            raise CaseFailure(f"no X window named {title!r} for the key press")
+        self.xdotool("windowfocus", "--sync", ids[0])
+        self.xdotool("key", key)
+        self.note(f"key {key} to X window {ids[0]}")
+
+    def screenshot(self, name: str) -> Path:
+        self.shots.mkdir(parents=True, exist_ok=True)
+        path = self.shots / f"{name}.png"
+        self.command(["import", "-display", self.display, "-window", "root", str(path)],
+                     timeout=30, check=True)
+        return path
+
+    def crop(self, shot: Path, x: int, y: int, width: int, height: int, out: Path) -> Path:
+        self.command(["convert", str(shot), "-crop", f"{width}x{height}+{x}+{y}", "+repage",
+                      str(out)], timeout=30, check=True)
+        return out
+
+    # ----- registry and files in the prefix ----------------------------------
+
+    def reg(self, *args: str) -> subprocess.CompletedProcess:
+        return self.command(["wine", "reg", *args], timeout=30)
+
+    def drive_c(self) -> Path:
+        return self.prefix / "drive_c"
+
+    # ----- bookkeeping -------------------------------------------------
+
+    def note(self, text: str) -> None:
+        self.log.append(f"{time.monotonic() - self.clock:7.2f}s {text}")
+
+    def dump_log(self) -> None:
+        print("what was seen:")
+        for line in self.log:
+            print("  " + line)
+
+
+def expect(condition: bool, message: str) -> None:
+    if not condition:
+        raise CaseFailure(message)
+
+
+def expect_fields(report: dict[str, str], expected: dict[str, str], what: str) -> None:
+    wrong = {key: (report.get(key), value) for key, value in expected.items()
+             if report.get(key) != value}
+    if wrong:
+        details = ", ".join(f"{key}: saw {seen!r}, want {want!r}"
+                            for key, (seen, want) in wrong.items())
+        raise CaseFailure(f"{what}: {details}")

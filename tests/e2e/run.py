@@ -1,0 +1,344 @@
+#!/usr/bin/env python3
+"""End-to-end cases for qs3.scr under Wine + Xvfb.
+
+    run.py [--build-dir DIR] setup        start Xvfb and a fresh Wine prefix
+    run.py [--build-dir DIR] CASE...      run cases against the running setup
+    run.py [--build-dir DIR] cleanup      stop wineserver and Xvfb
+    run.py list                           name every case
+
+DIR defaults to build/windows of this checkout; it holds qs3.scr and
+qs3_testhost.exe. Each case prints what it saw when a check fails.
+"""
+
+from __future__ import annotations
+
+import argparse
+import sys
+import time
+from pathlib import Path
+
+sys.dont_write_bytecode = True  # keep the source folder clean
+sys.path.insert(0, str(Path(__file__).resolve().parent))
+
+from harness import (PREVIEW_TITLE, SAVER_TITLE, SCREEN_HEIGHT, SCREEN_WIDTH,  # noqa: E402
+                     CaseFailure, Harness, expect, expect_fields, parse_report)
+
+EXIT_TIMEOUT = 10  # seconds a saver gets to end after qualifying input
+STILL_RUNNING_AFTER = 2.0  # seconds a saver must survive input that does not count
+RUN_TIMEOUT_MS = "10000"  # what the test host gives a saver that should end by itself
+PREVIEW_SIZE = ("152", "112")  # the preview area of the classic Display settings
+CENTRE = (SCREEN_WIDTH // 2, SCREEN_HEIGHT // 2)
+
+WS_POPUP, WS_CHILD, WS_VISIBLE = 0x80000000, 0x40000000, 0x10000000
+
+
+# ----- shared steps ---------------------------------------------------------
+
+def start_full_screen(h: Harness, *args: str):
+    """Starts the full-screen saver with the cursor parked at the centre and
+    checks its one window: a visible topmost popup covering the screen."""
+    h.mouse_to(*CENTRE)
+    saver = h.start_saver(*args)
+    window = h.testhost("find", SAVER_TITLE, "15000")
+    if window.get("found") != "1":
+        code = h.wait_exit(saver, 0.1)
+        state = "still running" if code is None else f"exited with {code}"
+        raise CaseFailure(f"no window titled {SAVER_TITLE!r} appeared (the saver {state})")
+    expect_fields(window, {
+        "count": "1", "class": SAVER_TITLE, "visible": "1", "topmost": "1", "parent": "0",
+        "left": "0", "top": "0", "right": str(SCREEN_WIDTH), "bottom": str(SCREEN_HEIGHT),
+    }, "full-screen window")
+    style = int(window["style"], 16)
+    expect(style & WS_POPUP and style & WS_VISIBLE and not style & WS_CHILD,
+           f"full-screen window style {window['style']} is not a visible popup")
+    time.sleep(0.3)  # let the window settle before input arrives
+    return saver
+
+
+def expect_ends(h: Harness, saver, what: str) -> None:
+    code = h.wait_exit(saver, EXIT_TIMEOUT)
+    expect(code is not None, f"the saver did not end within {EXIT_TIMEOUT} s after {what}")
+    expect(code == 0, f"the saver ended with exit code {code} after {what}, want 0")
+
+
+def expect_still_running(h: Harness, saver, what: str) -> None:
+    code = h.wait_exit(saver, STILL_RUNNING_AFTER)
+    expect(code is None, f"the saver ended (exit code {code}) after {what}, which must not end it")
+    expect(h.testhost("find", SAVER_TITLE).get("found") == "1",
+           f"the saver's window is gone after {what}")
+
+
+def expect_refused_run(h: Harness, *args: str) -> None:
+    """The saver started with ARGS ends by itself with 0 and makes no window."""
+    report = h.testhost("run", RUN_TIMEOUT_MS, h.saver_windows_path(), *args)
+    expect_fields(report, {"exit": "0", "windows": "0"}, f"qs3.scr {' '.join(args)}")
+
+
+def preview(h: Harness, template: str, hold_ms: str = "0") -> dict[str, str]:
+    return h.testhost("preview", *PREVIEW_SIZE, RUN_TIMEOUT_MS, h.saver_windows_path(),
+                      template, hold_ms, timeout=60)
+
+
+def expect_preview_shown(report: dict[str, str], template: str) -> None:
+    width, height = PREVIEW_SIZE
+    expect_fields(report, {
+        "host_client_width": width, "host_client_height": height,
+        "exited_early": "0", "found_child": "1", "child_class": SAVER_TITLE,
+        "child_left": "0", "child_top": "0", "child_right": width, "child_bottom": height,
+        "child_visible": "1", "child_pid": report.get("pid"),
+        "alive_after_input": "1", "child_after_input": "1", "exit": "0",
+    }, f"preview {template}")
+    style = int(report["child_style"], 16)
+    expect(style & WS_CHILD and style & WS_VISIBLE and not style & WS_POPUP,
+           f"preview window style {report['child_style']} is not a visible child")
+
+
+def expect_preview_refused(report: dict[str, str], template: str) -> None:
+    expect_fields(report, {"exited_early": "1", "found_child": "0", "exit": "0"},
+                  f"refused {template}")
+
+
+# ----- full screen ------------------------------------------------------------
+
+def full_screen_window(switch: str):
+    def case(h: Harness) -> None:
+        saver = start_full_screen(h, switch)
+        h.press_key(SAVER_TITLE)
+        expect_ends(h, saver, "a key press")
+    return case
+
+
+def press_key(h: Harness) -> None:
+    h.press_key(SAVER_TITLE)
+
+
+def move(dx: int, dy: int):
+    def act(h: Harness) -> None:
+        h.mouse_to(CENTRE[0] + dx, CENTRE[1] + dy)
+    return act
+
+
+def click(button: int):
+    def act(h: Harness) -> None:
+        h.click(button)
+    return act
+
+
+def nothing(h: Harness) -> None:
+    pass
+
+
+def ends_on(action, what: str):
+    def case(h: Harness) -> None:
+        saver = start_full_screen(h, "/s")
+        action(h)
+        expect_ends(h, saver, what)
+    return case
+
+
+def survives(action, what: str):
+    def case(h: Harness) -> None:
+        saver = start_full_screen(h, "/s")
+        action(h)
+        expect_still_running(h, saver, what)
+        move(90, 70)(h)  # a diagonal move still ends it afterwards
+        expect_ends(h, saver, f"a diagonal move following {what}")
+    return case
+
+
+def second_instance_refused(h: Harness) -> None:
+    saver = start_full_screen(h, "/s")
+    for args in (["/s"], ["/c"], ["/a", "0"], []):
+        expect_refused_run(h, *args)
+    expect_preview_refused(preview(h, "/p {hwnd}"), "/p {hwnd} beside a full-screen saver")
+    window = h.testhost("find", SAVER_TITLE)
+    expect_fields(window, {"found": "1", "count": "1"}, "the first saver after the refusals")
+    expect(h.wait_exit(saver, 0) is None, "the first saver ended during the refusals")
+    h.press_key(SAVER_TITLE)
+    expect_ends(h, saver, "a key press")
+
+
+# ----- preview ----------------------------------------------------------------
+
+def preview_shown(template: str):
+    def case(h: Harness) -> None:
+        expect_preview_shown(preview(h, template), template)
+    return case
+
+
+def preview_refused_beside_top_level(h: Harness) -> None:
+    holder = h.start_testhost("hold-toplevel", PREVIEW_TITLE, "60")
+    h.read_until_ready(holder, 30)
+    for template in ("/p {hwnd}", "/l {hwnd}"):
+        expect_preview_refused(preview(h, template), template + " beside a top-level SSPREVIEW")
+    holder.kill()
+
+
+def preview_beside_running_preview(h: Harness) -> None:
+    """A running preview's window is a child, so it does not refuse another."""
+    first = h.start_testhost("preview", *PREVIEW_SIZE, RUN_TIMEOUT_MS, h.saver_windows_path(),
+                             "/p {hwnd}", "8000")
+    expect_fields(h.read_until_ready(first, 30), {"found_child": "1"}, "first preview")
+    expect_preview_shown(preview(h, "/p {hwnd}"), "second preview")
+    expect(first.poll() is None, "the first preview ended before the second was checked")
+    rest, _ = first.communicate(timeout=30)
+    expect_fields(parse_report(rest.decode(errors="replace")), {"exit": "0"},
+                  "first preview after its host closed")
+
+
+def preview_without_window(args: list[str]):
+    def case(h: Harness) -> None:
+        expect_refused_run(h, *args)
+    return case
+
+
+def change_password(h: Harness) -> None:
+    expect_preview_refused(preview(h, "/a {hwnd}"), "/a {hwnd}")
+
+
+# ----- password and settings file -----------------------------------------------
+
+PASSWORD_KEY = r"HKCU\Control Panel\desktop"
+
+
+def password_set(value_type: str, data: str, action, what: str):
+    """With a screen-saver password set and no password.cpl, input still ends the saver."""
+    def case(h: Harness) -> None:
+        system = h.drive_c() / "windows" / "system32"
+        expect(not any(path.name.lower() == "password.cpl" for path in system.iterdir()),
+               "this prefix has a password.cpl, so the case does not test its absence")
+        h.reg("add", PASSWORD_KEY, "/v", "ScreenSaveUsePassword", "/t", value_type, "/d", data,
+              "/f")
+        try:
+            query = h.reg("query", PASSWORD_KEY, "/v", "ScreenSaveUsePassword")
+            expect(value_type in query.stdout, f"the registry value was not set: {query.stdout}")
+            saver = start_full_screen(h, "/s")
+            action(h)
+            expect_ends(h, saver, what + " with a password set")
+        finally:
+            h.reg("delete", PASSWORD_KEY, "/v", "ScreenSaveUsePassword", "/f")
+    return case
+
+
+JUNK_SETTINGS = (b"\x00\xff\xfe[QS3_10\r\nWAV 1\r\n\x1a\x80\x81[QS3_DIR]\nQS3_DIR\n"
+                 b"[QS3_10]\nWAV\n==\n[\n]\n" + bytes(range(256)) + b"\n[QS3_DIR\nQS3_DIR")
+
+
+def junk_settings_file(h: Harness) -> None:
+    path = h.drive_c() / "windows" / "ORN3CFG.INI"
+    path.write_bytes(JUNK_SETTINGS)
+    try:
+        saver = start_full_screen(h, "/s")
+        expect_still_running(h, saver, "starting with a junk settings file")
+        h.press_key(SAVER_TITLE)
+        expect_ends(h, saver, "a key press")
+        expect(path.read_bytes() == JUNK_SETTINGS, "the junk settings file was rewritten")
+    finally:
+        path.unlink(missing_ok=True)
+
+
+def settings_files(h: Harness) -> list[Path]:
+    return [path for path in h.drive_c().rglob("*") if path.name.lower() == "orn3cfg.ini"]
+
+
+def no_settings_file_written(h: Harness) -> None:
+    """Runs every mode once, then finds no settings file anywhere on drive C:
+    (neither in the Windows folder nor in the per-user AppData copy)."""
+    expect(not settings_files(h), f"a settings file existed before: {settings_files(h)}")
+    saver = start_full_screen(h, "/s")
+    press_key(h)
+    expect_ends(h, saver, "a key press")
+    preview_shown("/p {hwnd}")(h)
+    change_password(h)
+    found = settings_files(h)
+    expect(not found, f"settings files were written: {[str(p) for p in found]}")
+
+
+# ----- the table ------------------------------------------------------------------
+
+CASES = {
+    "full_screen_slash_s": full_screen_window("/s"),
+    "full_screen_dash_upper_s": full_screen_window("-S"),
+    "full_screen_slash_upper_s": full_screen_window("/S"),
+    "ends_on_key": ends_on(press_key, "a key press"),
+    "ends_on_left_click": ends_on(click(1), "a left click"),
+    "ends_on_right_click": ends_on(click(3), "a right click"),
+    "ends_on_diagonal_move": ends_on(move(60, 45), "a diagonal mouse move"),
+    "survives_horizontal_move": survives(move(120, 0), "a horizontal mouse move"),
+    "survives_vertical_move": survives(move(0, 120), "a vertical mouse move"),
+    "survives_middle_click": survives(click(2), "a middle click"),
+    "survives_no_input": survives(nothing, "no input"),
+    "second_instance_refused": second_instance_refused,
+    "preview_p_space": preview_shown("/p {hwnd}"),
+    "preview_p_colon": preview_shown("/p:{hwnd}"),
+    "preview_l_space": preview_shown("/l {hwnd}"),
+    "preview_refused_beside_top_level": preview_refused_beside_top_level,
+    "preview_beside_running_preview": preview_beside_running_preview,
+    "preview_handle_zero": preview_without_window(["/p", "0"]),
+    "preview_handle_names_no_window": preview_without_window(["/p", "123456789"]),
+    "preview_handle_glued": preview_without_window(["/p1234"]),
+    "change_password_with_window": change_password,
+    "password_dword_set": password_set("REG_DWORD", "1", click(1), "a left click"),
+    "password_string_set": password_set("REG_SZ", "1", press_key, "a key press"),
+    "junk_settings_file": junk_settings_file,
+    "no_settings_file_written": no_settings_file_written,
+}
+
+
+def run_case(h: Harness, name: str) -> bool:
+    print(f"--- {name}")
+    try:
+        h.load_state()
+        h.kill_leftovers()
+        h.log.clear()
+        CASES[name](h)
+        print(f"ok {name}")
+        return True
+    except CaseFailure as failure:
+        print(f"FAILED {name}: {failure}")
+        try:
+            print(f"screenshot: {h.screenshot('failed_' + name)}")
+        except CaseFailure as shot_failure:
+            print(f"(no screenshot: {shot_failure})")
+        h.dump_log()
+        return False
+    finally:
+        try:
+            h.kill_leftovers()
+        except CaseFailure as failure:
+            print(f"after {name}: {failure}")
+
+
+def main() -> int:
+    default_build = Path(__file__).resolve().parents[2] / "build" / "windows"
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--build-dir", type=Path, default=default_build)
+    parser.add_argument("--saver", type=Path, help="qs3.scr to test (default: in the build dir)")
+    parser.add_argument("names", nargs="+", help="setup, cleanup, list or case names")
+    options = parser.parse_args()
+    h = Harness(options.build_dir)
+    if options.saver:
+        h.saver = options.saver.resolve()
+    if options.names == ["list"]:
+        print("\n".join(CASES))
+        return 0
+    try:
+        if options.names == ["setup"]:
+            h.setup()
+            return 0
+        if options.names == ["cleanup"]:
+            h.cleanup()
+            return 0
+    except CaseFailure as failure:
+        print(f"FAILED {options.names[0]}: {failure}")
+        return 1
+    unknown = [name for name in options.names if name not in CASES]
+    if unknown:
+        parser.error(f"unknown case {', '.join(unknown)}; try: run.py list")
+    results = [run_case(h, name) for name in options.names]
+    return 0 if all(results) else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,495 @@
+// qs3_testhost: plays the Display settings' part for the end-to-end tests under
+// Wine. It starts the saver the way Windows does, hosts a preview window, finds
+// windows by title and reports what it sees as key=value lines on stdout, so a
+// script can check them. Every subcommand exits nonzero when it cannot do its
+// job; what it observed is always printed, even on success.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <set>
+#include <span>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+namespace {
+
+struct HandleCloser {
+  void operator()(HANDLE handle) const {
+    if (handle != nullptr && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+  }
+};
+using UniqueHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
+
+struct WindowDestroyer {
+  void operator()(HWND window) const {
+    if (window != nullptr && IsWindow(window)) DestroyWindow(window);
+  }
+};
+using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+
+constexpr const char* kHostClass = "QS3TestHost";
+
+void Print(const char* key, const std::string& value) {
+  std::printf("%s=%s\n", key, value.c_str());
+}
+void Print(const char* key, long long value) {
+  std::printf("%s=%lld\n", key, value);
+}
+void PrintHex(const char* key, unsigned long value) {
+  std::printf("%s=0x%08lx\n", key, value);
+}
+
+long long HandleNumber(HWND window) {
+  return static_cast<long long>(reinterpret_cast<std::intptr_t>(window));
+}
+
+std::optional<long> ParseNumber(const char* text) {
+  char* end = nullptr;
+  const long value = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0') return std::nullopt;
+  return value;
+}
+
+std::string WindowTitle(HWND window) {
+  char title[256] = {};
+  GetWindowTextA(window, title, sizeof title);
+  return title;
+}
+
+std::string WindowClass(HWND window) {
+  char name[256] = {};
+  GetClassNameA(window, name, sizeof name);
+  return name;
+}
+
+DWORD OwningProcess(HWND window) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  return process;
+}
+
+// Lets messages of this thread's windows through while waiting for a process,
+// so a host window stays responsive to the saver's calls into it.
+void PumpMessages() {
+  MSG message;
+  while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+}
+
+// Waits up to timeoutMs for the handle, pumping messages meanwhile.
+bool WaitPumping(HANDLE handle, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    const ULONGLONG now = GetTickCount64();
+    const DWORD left = now >= deadline ? 0 : static_cast<DWORD>(deadline - now);
+    const DWORD woke = MsgWaitForMultipleObjects(1, &handle, FALSE, left, QS_ALLINPUT);
+    if (woke == WAIT_OBJECT_0) return true;
+    if (woke != WAIT_OBJECT_0 + 1) return false;
+    PumpMessages();
+  }
+}
+
+void PumpFor(DWORD milliseconds) {
+  const ULONGLONG deadline = GetTickCount64() + milliseconds;
+  for (ULONGLONG now = GetTickCount64(); now < deadline; now = GetTickCount64()) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+    PumpMessages();
+  }
+}
+
+class ChildProcess {
+ public:
+  bool Start(std::string commandLine) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info)) {
+      Print("error", "CreateProcess failed " + std::to_string(GetLastError()));
+      return false;
+    }
+    process_.reset(info.hProcess);
+    UniqueHandle thread(info.hThread);
+    id_ = info.dwProcessId;
+    return true;
+  }
+
+  HANDLE Handle() const { return process_.get(); }
+  DWORD Id() const { return id_; }
+
+  bool Running() const { return WaitForSingleObject(process_.get(), 0) == WAIT_TIMEOUT; }
+
+  DWORD ExitCode() const {
+    DWORD code = 0;
+    GetExitCodeProcess(process_.get(), &code);
+    return code;
+  }
+
+  // Prints exit=N, or timeout=1 after killing a process that outlived the wait.
+  bool ReportExitWithin(DWORD timeoutMs) const {
+    if (WaitPumping(process_.get(), timeoutMs)) {
+      Print("exit", ExitCode());
+      return true;
+    }
+    Print("timeout", 1);
+    TerminateProcess(process_.get(), 1);
+    WaitForSingleObject(process_.get(), 5000);
+    return false;
+  }
+
+ private:
+  UniqueHandle process_;
+  DWORD id_ = 0;
+};
+
+std::string Quoted(std::string_view text) {
+  return "\"" + std::string(text) + "\"";
+}
+
+std::string JoinArguments(std::span<char*> arguments) {
+  std::string joined;
+  for (const char* argument : arguments) {
+    if (!joined.empty()) joined += ' ';
+    joined += argument;
+  }
+  return joined;
+}
+
+std::string CommandLine(std::string_view exe, const std::string& arguments) {
+  return arguments.empty() ? Quoted(exe) : Quoted(exe) + " " + arguments;
+}
+
+// Every window (top-level or child, any depth) that one process made. The
+// hidden "Default IME" window the system gives each window thread is left out.
+class WindowCensus {
+ public:
+  explicit WindowCensus(DWORD process) : process_(process) {}
+
+  void Take() { EnumWindows(&WindowCensus::VisitTopLevel, reinterpret_cast<LPARAM>(this)); }
+
+  void Report() const {
+    Print("windows", static_cast<long long>(seen_.size()));
+    for (const std::string& description : descriptions_) Print("window", description);
+  }
+
+ private:
+  static BOOL CALLBACK VisitTopLevel(HWND window, LPARAM self) {
+    auto* census = reinterpret_cast<WindowCensus*>(self);
+    census->Note(window);
+    EnumChildWindows(window, &WindowCensus::VisitChild, self);
+    return TRUE;
+  }
+  static BOOL CALLBACK VisitChild(HWND window, LPARAM self) {
+    reinterpret_cast<WindowCensus*>(self)->Note(window);
+    return TRUE;
+  }
+  void Note(HWND window) {
+    if (OwningProcess(window) != process_ || WindowClass(window) == "IME") return;
+    if (!seen_.insert(window).second) return;
+    descriptions_.push_back(std::to_string(HandleNumber(window)) + " class=" + WindowClass(window) +
+                            " title=" + WindowTitle(window));
+  }
+
+  DWORD process_;
+  std::set<HWND> seen_;
+  std::vector<std::string> descriptions_;
+};
+
+// run TIMEOUT_MS EXE [ARGS...]: starts EXE, watches for any window it makes,
+// and reports its exit code.
+int RunCommand(std::span<char*> args) {
+  if (args.size() < 2) return 2;
+  const auto timeout = ParseNumber(args[0]);
+  if (!timeout) return 2;
+  ChildProcess child;
+  if (!child.Start(CommandLine(args[1], JoinArguments(args.subspan(2))))) return 1;
+  Print("pid", child.Id());
+  WindowCensus census(child.Id());
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(*timeout);
+  while (child.Running() && GetTickCount64() < deadline) {
+    census.Take();
+    WaitPumping(child.Handle(), 2);
+  }
+  const bool exited = child.ReportExitWithin(0);
+  census.Report();
+  return exited ? 0 : 1;
+}
+
+int CountTopLevel(const char* title) {
+  struct Count {
+    const char* title;
+    int count;
+  } count{title, 0};
+  EnumWindows(
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* tally = reinterpret_cast<Count*>(data);
+        if (WindowTitle(window) == tally->title) ++tally->count;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&count));
+  return count.count;
+}
+
+void ReportWindow(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  RECT client{};
+  GetClientRect(window, &client);
+  const auto exStyle = static_cast<unsigned long>(GetWindowLongPtrA(window, GWL_EXSTYLE));
+  Print("hwnd", HandleNumber(window));
+  Print("title", WindowTitle(window));
+  Print("class", WindowClass(window));
+  Print("left", rect.left);
+  Print("top", rect.top);
+  Print("right", rect.right);
+  Print("bottom", rect.bottom);
+  Print("client_width", client.right);
+  Print("client_height", client.bottom);
+  PrintHex("style", static_cast<unsigned long>(GetWindowLongPtrA(window, GWL_STYLE)));
+  PrintHex("exstyle", exStyle);
+  Print("visible", IsWindowVisible(window) ? 1 : 0);
+  Print("topmost", (exStyle & WS_EX_TOPMOST) != 0 ? 1 : 0);
+  Print("parent", HandleNumber(GetAncestor(window, GA_PARENT) == GetDesktopWindow()
+                                   ? nullptr
+                                   : GetAncestor(window, GA_PARENT)));
+  Print("pid", OwningProcess(window));
+}
+
+// find TITLE [TIMEOUT_MS]: the top-level window with that title, waited for.
+int FindCommand(std::span<char*> args) {
+  if (args.empty()) return 2;
+  const auto timeout = args.size() > 1 ? ParseNumber(args[1]) : std::optional<long>(0);
+  if (!timeout) return 2;
+  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(*timeout);
+  HWND window = FindWindowA(nullptr, args[0]);
+  while (window == nullptr && GetTickCount64() < deadline) {
+    Sleep(20);
+    window = FindWindowA(nullptr, args[0]);
+  }
+  Print("found", window != nullptr ? 1 : 0);
+  Print("count", CountTopLevel(args[0]));
+  if (window == nullptr) return 1;
+  ReportWindow(window);
+  return 0;
+}
+
+// foreground: the window that has the foreground now.
+int ForegroundCommand() {
+  HWND window = GetForegroundWindow();
+  Print("found", window != nullptr ? 1 : 0);
+  if (window != nullptr) ReportWindow(window);
+  return 0;
+}
+
+LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool RegisterHostClass() {
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = HostWindowProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+  windowClass.lpszClassName = kHostClass;
+  return RegisterClassA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+// A visible top-level window of this program's own class.
+UniqueWindow CreateHostWindow(const char* title, int clientWidth, int clientHeight) {
+  if (!RegisterHostClass()) return nullptr;
+  constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE;
+  RECT frame{0, 0, clientWidth, clientHeight};
+  AdjustWindowRectEx(&frame, style, FALSE, 0);
+  UniqueWindow window(CreateWindowExA(0, kHostClass, title, style, 40, 40, frame.right - frame.left,
+                                      frame.bottom - frame.top, nullptr, nullptr,
+                                      GetModuleHandleA(nullptr), nullptr));
+  if (window) {
+    UpdateWindow(window.get());
+    PumpMessages();
+  }
+  return window;
+}
+
+std::string ExpandTemplate(std::string text, HWND host) {
+  const std::string marker = "{hwnd}";
+  const std::string number = std::to_string(HandleNumber(host));
+  for (auto at = text.find(marker); at != std::string::npos; at = text.find(marker, at)) {
+    text.replace(at, marker.size(), number);
+    at += number.size();
+  }
+  return text;
+}
+
+void ReportPreviewChild(HWND host, HWND child) {
+  RECT rect{};
+  GetWindowRect(child, &rect);
+  MapWindowPoints(nullptr, host, reinterpret_cast<POINT*>(&rect), 2);
+  Print("child", HandleNumber(child));
+  Print("child_class", WindowClass(child));
+  Print("child_left", rect.left);
+  Print("child_top", rect.top);
+  Print("child_right", rect.right);
+  Print("child_bottom", rect.bottom);
+  Print("child_visible", IsWindowVisible(child) ? 1 : 0);
+  PrintHex("child_style", static_cast<unsigned long>(GetWindowLongPtrA(child, GWL_STYLE)));
+  Print("child_pid", OwningProcess(child));
+}
+
+// Posts keys, clicks and moves to the preview and clicks it with real input.
+void SendPreviewInput(HWND child) {
+  const UINT messages[][3] = {
+      {WM_KEYDOWN, 'A', 0x001E0001},        {WM_KEYUP, 'A', 0xC01E0001},
+      {WM_SYSKEYDOWN, VK_MENU, 0x20380001}, {WM_LBUTTONDOWN, MK_LBUTTON, 0x00100010},
+      {WM_LBUTTONUP, 0, 0x00100010},        {WM_RBUTTONDOWN, MK_RBUTTON, 0x00200020},
+      {WM_RBUTTONUP, 0, 0x00200020},        {WM_MOUSEMOVE, 0, 0x00300030},
+  };
+  for (const auto& message : messages) {
+    PostMessageA(child, message[0], message[1], static_cast<LPARAM>(message[2]));
+  }
+  RECT rect{};
+  GetWindowRect(child, &rect);
+  SetCursorPos(rect.left + 5, rect.top + 5);
+  PumpFor(50);
+  INPUT inputs[3] = {};
+  for (INPUT& input : inputs) input.type = INPUT_MOUSE;
+  inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE;  // relative, diagonal
+  inputs[0].mi.dx = 17;
+  inputs[0].mi.dy = 13;
+  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(3, inputs, sizeof(INPUT));
+}
+
+struct PreviewRequest {
+  int width;
+  int height;
+  DWORD timeoutMs;
+  const char* exe;
+  const char* argumentTemplate;
+  DWORD holdMs;
+};
+
+std::optional<PreviewRequest> ParsePreviewRequest(std::span<char*> args) {
+  if (args.size() < 5) return std::nullopt;
+  const auto width = ParseNumber(args[0]);
+  const auto height = ParseNumber(args[1]);
+  const auto timeout = ParseNumber(args[2]);
+  const auto hold = args.size() > 5 ? ParseNumber(args[5]) : std::optional<long>(0);
+  if (!width || !height || !timeout || !hold) return std::nullopt;
+  return PreviewRequest{static_cast<int>(*width),
+                        static_cast<int>(*height),
+                        static_cast<DWORD>(*timeout),
+                        args[3],
+                        args[4],
+                        static_cast<DWORD>(*hold)};
+}
+
+// Reports the host's own client size; the saver's child should match it.
+void ReportHost(HWND host) {
+  RECT client{};
+  GetClientRect(host, &client);
+  Print("host", HandleNumber(host));
+  Print("host_client_width", client.right);
+  Print("host_client_height", client.bottom);
+}
+
+// preview W H TIMEOUT_MS EXE TEMPLATE [HOLD_MS]: hosts a preview the way the
+// Display settings do, then destroys the host and reports the saver's exit.
+int PreviewCommand(std::span<char*> args) {
+  const auto request = ParsePreviewRequest(args);
+  if (!request) return 2;
+  UniqueWindow host = CreateHostWindow("QS3 preview host", request->width, request->height);
+  if (!host) {
+    Print("error", "host window not created " + std::to_string(GetLastError()));
+    return 1;
+  }
+  ReportHost(host.get());
+  ChildProcess saver;
+  if (!saver.Start(
+          CommandLine(request->exe, ExpandTemplate(request->argumentTemplate, host.get())))) {
+    return 1;
+  }
+  Print("pid", saver.Id());
+  const bool exitedEarly = WaitPumping(saver.Handle(), 1500);
+  HWND child = FindWindowExA(host.get(), nullptr, nullptr, "SSPREVIEW");
+  Print("exited_early", exitedEarly ? 1 : 0);
+  Print("found_child", child != nullptr ? 1 : 0);
+  if (child != nullptr) {
+    ReportPreviewChild(host.get(), child);
+    SendPreviewInput(child);
+    PumpFor(700);
+    Print("alive_after_input", saver.Running() ? 1 : 0);
+    Print("child_after_input", IsWindow(child) && IsWindowVisible(child) ? 1 : 0);
+  }
+  Print("ready", 1);
+  std::fflush(stdout);
+  if (!exitedEarly) PumpFor(request->holdMs);
+  host.reset();
+  return saver.ReportExitWithin(request->timeoutMs) ? 0 : 1;
+}
+
+// hold-toplevel TITLE SECONDS: keeps a top-level window with that title.
+int HoldTopLevelCommand(std::span<char*> args) {
+  if (args.size() < 2) return 2;
+  const auto seconds = ParseNumber(args[1]);
+  if (!seconds) return 2;
+  UniqueWindow window = CreateHostWindow(args[0], 160, 120);
+  if (!window) return 1;
+  Print("hwnd", HandleNumber(window.get()));
+  Print("ready", 1);
+  std::fflush(stdout);
+  PumpFor(static_cast<DWORD>(*seconds) * 1000);
+  return 0;
+}
+
+// keep-desktop: holds a hidden window until killed. Wine closes its desktop
+// shortly after the last window program ends and then takes seconds to bring
+// it back for the next one; this keeps it open between the cases.
+int KeepDesktopCommand() {
+  if (!RegisterHostClass()) return 1;
+  UniqueWindow window(CreateWindowExA(0, kHostClass, "QS3 test desktop keeper", WS_OVERLAPPED, 0, 0,
+                                      10, 10, nullptr, nullptr, GetModuleHandleA(nullptr),
+                                      nullptr));
+  if (!window) return 1;
+  Print("ready", 1);
+  MSG message;
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) DispatchMessageA(&message);
+  return 0;
+}
+
+int Usage() {
+  std::fputs(
+      "usage: qs3_testhost run TIMEOUT_MS EXE [ARGS...]\n"
+      "       qs3_testhost find TITLE [TIMEOUT_MS]\n"
+      "       qs3_testhost foreground\n"
+      "       qs3_testhost preview W H TIMEOUT_MS EXE TEMPLATE [HOLD_MS]  ({hwnd} in TEMPLATE)\n"
+      "       qs3_testhost hold-toplevel TITLE SECONDS\n"
+      "       qs3_testhost keep-desktop\n",
+      stderr);
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  if (argc < 2) return Usage();
+  const std::string_view command = argv[1];
+  const std::span<char*> args(argv + 2, static_cast<std::size_t>(argc - 2));
+  int result = 2;
+  if (command == "run") result = RunCommand(args);
+  if (command == "find") result = FindCommand(args);
+  if (command == "foreground") result = ForegroundCommand();
+  if (command == "preview") result = PreviewCommand(args);
+  if (command == "hold-toplevel") result = HoldTopLevelCommand(args);
+  if (command == "keep-desktop") result = KeepDesktopCommand();
+  return result == 2 ? Usage() : result;
+}
