@@ -204,7 +204,10 @@ std::string ReplaceEntry(std::string_view text, const ParsedLine& entry, std::st
     result.replace(OffsetIn(text, *entry.value), entry.value->size(), value);
   } else {
     const std::size_t nameEnd = OffsetIn(text, entry.trimmed) + entry.trimmed.size();
-    result.insert(nameEnd, "=" + std::string(value));
+    // Two inserts rather than "=" + value: GCC 12 at -O3 misreads the latter
+    // as an overlapping copy (-Wrestrict).
+    result.insert(nameEnd, value);
+    result.insert(nameEnd, 1, '=');
   }
   return result;
 }
