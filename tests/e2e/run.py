@@ -254,6 +254,36 @@ def no_settings_file_written(h: Harness) -> None:
     expect(not found, f"settings files were written: {[str(p) for p in found]}")
 
 
+# ----- resources -------------------------------------------------------------------
+
+RESOURCE_DIR = Path(__file__).resolve().parents[2] / "resources"
+PICTURES = {102: "dialog_art.pdib", 113: "sheet2.pdib", 114: "sheet0.pdib", 115: "sheet1.pdib"}
+
+
+def fnv1a(data: bytes) -> str:
+    value = 2166136261
+    for byte in data:
+        value = ((value ^ byte) * 16777619) & 0xFFFFFFFF
+    return f"{value:08x}"
+
+
+def embedded_resources(h: Harness) -> None:
+    """qs3.scr carries the four pictures byte for byte and one icon group
+    whose entries are the sizes of resources/qs3.ico."""
+    report = h.testhost("resources", h.saver_windows_path())
+    expect(report.get("loaded") == "1", f"qs3.scr could not be loaded as a data file: {report}")
+    for resource_id, name in PICTURES.items():
+        data = (RESOURCE_DIR / name).read_bytes()
+        expected = f"{len(data)} {fnv1a(data)}"
+        found = report.get(f"rcdata_{resource_id}")
+        expect(found == expected, f"RCDATA {resource_id}: {found}, {name} is {expected}")
+    icon_count = int.from_bytes((RESOURCE_DIR / "qs3.ico").read_bytes()[4:6], "little")
+    group = report.get("icongroup_101", "missing")
+    # A group directory is 6 bytes plus 14 per image.
+    expect(group != "missing" and int(group.split()[0]) == 6 + 14 * icon_count,
+           f"icon group 101: {group}, qs3.ico holds {icon_count} images")
+
+
 # ----- the table ------------------------------------------------------------------
 
 CASES = {
@@ -281,6 +311,7 @@ CASES = {
     "password_dword_set": password_set("REG_DWORD", "1", click(1), "a left click"),
     "password_string_set": password_set("REG_SZ", "1", press_key, "a key press"),
     "junk_settings_file": junk_settings_file,
+    "embedded_resources": embedded_resources,
     "no_settings_file_written": no_settings_file_written,
 }
 

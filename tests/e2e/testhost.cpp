@@ -5,6 +5,7 @@
 // job; what it observed is always printed, even on success.
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -288,6 +289,40 @@ int ForegroundCommand() {
   return 0;
 }
 
+// Reports the picture resources and the icon group that an executable
+// carries, read as a data file the way Explorer reads it: for each id its
+// size and FNV-1a hash, so the harness can compare them with resources/.
+std::uint32_t Fnv1a(const std::uint8_t* data, DWORD size) {
+  std::uint32_t hash = 2166136261u;
+  for (DWORD i = 0; i < size; ++i) hash = (hash ^ data[i]) * 16777619u;
+  return hash;
+}
+
+void ReportResource(HMODULE module, int id, LPCSTR type, const char* name) {
+  HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(id), type);
+  HGLOBAL loaded = found != nullptr ? LoadResource(module, found) : nullptr;
+  const auto* bytes =
+      loaded != nullptr ? static_cast<const std::uint8_t*>(LockResource(loaded)) : nullptr;
+  if (bytes == nullptr) {
+    std::printf("%s_%d=missing\n", name, id);
+    return;
+  }
+  const DWORD size = SizeofResource(module, found);
+  std::printf("%s_%d=%lu %08x\n", name, id, static_cast<unsigned long>(size), Fnv1a(bytes, size));
+}
+
+int ResourcesCommand(std::span<char*> args) {
+  if (args.size() != 1) return 2;
+  HMODULE module =
+      LoadLibraryExA(args[0], nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+  Print("loaded", module != nullptr ? 1 : 0);
+  if (module == nullptr) return 1;
+  for (int id : {102, 113, 114, 115}) ReportResource(module, id, MAKEINTRESOURCEA(10), "rcdata");
+  ReportResource(module, 101, MAKEINTRESOURCEA(14), "icongroup");
+  FreeLibrary(module);
+  return 0;
+}
+
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcA(window, message, wParam, lParam);
 }
@@ -472,7 +507,8 @@ int Usage() {
       "       qs3_testhost foreground\n"
       "       qs3_testhost preview W H TIMEOUT_MS EXE TEMPLATE [HOLD_MS]  ({hwnd} in TEMPLATE)\n"
       "       qs3_testhost hold-toplevel TITLE SECONDS\n"
-      "       qs3_testhost keep-desktop\n",
+      "       qs3_testhost keep-desktop\n"
+      "       qs3_testhost resources EXE\n",
       stderr);
   return 2;
 }
@@ -491,5 +527,6 @@ int main(int argc, char** argv) {
   if (command == "preview") result = PreviewCommand(args);
   if (command == "hold-toplevel") result = HoldTopLevelCommand(args);
   if (command == "keep-desktop") result = KeepDesktopCommand();
+  if (command == "resources") result = ResourcesCommand(args);
   return result == 2 ? Usage() : result;
 }
