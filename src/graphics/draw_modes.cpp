@@ -1,0 +1,127 @@
+#include "graphics/draw_modes.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+namespace qs3 {
+namespace {
+
+constexpr std::uint32_t SrcAnd(std::uint32_t dest, std::uint32_t source) {
+  return dest & source;
+}
+constexpr std::uint32_t SrcPaint(std::uint32_t dest, std::uint32_t source) {
+  return dest | source;
+}
+constexpr std::uint32_t SrcErase(std::uint32_t dest, std::uint32_t source) {
+  return source & (~dest & kColourBits);
+}
+constexpr std::uint32_t DstInvert(std::uint32_t dest) {
+  return ~dest & kColourBits;
+}
+
+// The offsets [first, last) of a rectangle's row or column whose destination
+// and source both fall inside their bitmaps.
+struct Span {
+  std::int64_t first = 0;
+  std::int64_t last = 0;
+};
+
+Span VisibleSpan(std::int32_t dest, std::int32_t src, std::int32_t length,
+                 std::initializer_list<int> destLimits, std::initializer_list<int> srcLimits) {
+  Span span{std::max<std::int64_t>({0, -std::int64_t{dest}, -std::int64_t{src}}), length};
+  for (int limit : destLimits)
+    span.last = std::min<std::int64_t>(span.last, limit - std::int64_t{dest});
+  for (int limit : srcLimits)
+    span.last = std::min<std::int64_t>(span.last, limit - std::int64_t{src});
+  return span;
+}
+
+// Calls combine(composePixel, maskPixel, colourPixel, stagePixel, i, j) for
+// every drawable pixel (i, j) of the rectangle. `stage` may be null when the
+// mode does not read it.
+template <typename Combine>
+void ForEachPixel(PixelBuffer& compose, const PixelBuffer* stage, const SpriteSheet& sheet,
+                  const BlitRect& rect, Combine combine) {
+  const int stageWidth = stage ? stage->Width() : compose.Width();
+  const int stageHeight = stage ? stage->Height() : compose.Height();
+  const Span columns = VisibleSpan(rect.destX, rect.srcX, rect.width, {compose.Width(), stageWidth},
+                                   {sheet.mask.Width(), sheet.colour.Width()});
+  const Span rows = VisibleSpan(rect.destY, rect.srcY, rect.height, {compose.Height(), stageHeight},
+                                {sheet.mask.Height(), sheet.colour.Height()});
+  for (std::int64_t j = rows.first; j < rows.last; ++j) {
+    const auto destY = static_cast<int>(rect.destY + j);
+    const auto srcY = static_cast<int>(rect.srcY + j);
+    for (std::int64_t i = columns.first; i < columns.last; ++i) {
+      const auto destX = static_cast<int>(rect.destX + i);
+      const auto srcX = static_cast<int>(rect.srcX + i);
+      const std::uint32_t stagePixel = stage ? stage->At(destX, destY) : kBlack;
+      combine(compose.At(destX, destY), sheet.mask.At(srcX, srcY), sheet.colour.At(srcX, srcY),
+              stagePixel, static_cast<int>(i), static_cast<int>(j));
+    }
+  }
+}
+
+}  // namespace
+
+void ClipToStage(BlitRect& rect, Size stageSize) {
+  const auto wrap = [](std::int64_t value) { return static_cast<std::int32_t>(value); };
+  if (rect.destX < 0) {
+    rect.srcX = wrap(std::int64_t{rect.srcX} - rect.destX);
+    rect.width = wrap(std::int64_t{rect.width} + rect.destX);
+    rect.destX = 0;
+  }
+  if (std::int64_t{rect.destX} + rect.width > stageSize.width)
+    rect.width = wrap(std::int64_t{stageSize.width} - rect.destX);
+  if (rect.destY < 0) {
+    rect.srcY = wrap(std::int64_t{rect.srcY} - rect.destY);
+    rect.height = wrap(std::int64_t{rect.height} + rect.destY);
+    rect.destY = 0;
+  }
+  if (std::int64_t{rect.destY} + rect.height > stageSize.height)
+    rect.height = wrap(std::int64_t{stageSize.height} - rect.destY);
+}
+
+void DrawOpaque(PixelBuffer& compose, const SpriteSheet& sheet, const BlitRect& rect) {
+  ForEachPixel(compose, nullptr, sheet, rect,
+               [](std::uint32_t& out, std::uint32_t, std::uint32_t colour, std::uint32_t, int,
+                  int) { out = colour; });
+}
+
+void DrawSprite(PixelBuffer& compose, const SpriteSheet& sheet, const BlitRect& rect) {
+  ForEachPixel(compose, nullptr, sheet, rect,
+               [](std::uint32_t& out, std::uint32_t mask, std::uint32_t colour, std::uint32_t, int,
+                  int) { out = SrcPaint(SrcAnd(out, mask), colour); });
+}
+
+void DrawSilhouette(PixelBuffer& compose, const SpriteSheet& sheet, const BlitRect& rect) {
+  ForEachPixel(compose, nullptr, sheet, rect,
+               [](std::uint32_t& out, std::uint32_t mask, std::uint32_t, std::uint32_t, int, int) {
+                 out = SrcAnd(out, mask);
+               });
+}
+
+void DrawErase(PixelBuffer& compose, const PixelBuffer& stage, const SpriteSheet& sheet,
+               const BlitRect& rect) {
+  ForEachPixel(
+      compose, &stage, sheet, rect,
+      [](std::uint32_t& out, std::uint32_t mask, std::uint32_t, std::uint32_t staged, int, int) {
+        // The shape turns black, then the background fills it from tmp.
+        const std::uint32_t tmp = SrcErase(mask, staged);
+        out = SrcPaint(SrcAnd(out, mask), tmp);
+      });
+}
+
+void DrawFaded(PixelBuffer& compose, const SpriteSheet& sheet, const BlitRect& rect,
+               const FadePattern& pattern) {
+  ForEachPixel(compose, nullptr, sheet, rect,
+               [&pattern](std::uint32_t& out, std::uint32_t mask, std::uint32_t colour,
+                          std::uint32_t, int i, int j) {
+                 // The brush paints 1 bits white and 0 bits black.
+                 const std::uint32_t brush = pattern.Bit(i, j) ? kWhite : kBlack;
+                 // Black only where the sprite has a pixel and the bit is 1.
+                 const std::uint32_t hole = SrcPaint(DstInvert(brush), mask);
+                 out = SrcPaint(SrcAnd(out, hole), SrcAnd(brush, colour));
+               });
+}
+
+}  // namespace qs3

@@ -1,0 +1,52 @@
+// A frame or sheet bitmap in memory: 32-bit pixels 0x00RRGGBB, rows top-down.
+//
+// The top byte of every pixel is always 0, so black is all bits 0 and white
+// (0x00FFFFFF) is all colour bits 1; the raster operations complement only the
+// 24 colour bits and so keep that invariant.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace qs3 {
+
+inline constexpr std::uint32_t kBlack = 0x00000000u;
+inline constexpr std::uint32_t kWhite = 0x00FFFFFFu;
+inline constexpr std::uint32_t kColourBits = 0x00FFFFFFu;
+
+constexpr std::uint32_t MakePixel(std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+  return (std::uint32_t{red} << 16) | (std::uint32_t{green} << 8) | std::uint32_t{blue};
+}
+
+class PixelBuffer {
+ public:
+  PixelBuffer() = default;
+  // Negative sizes give an empty buffer.
+  PixelBuffer(int width, int height, std::uint32_t fill = kBlack);
+
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  bool Empty() const { return pixels_.empty(); }
+  bool Contains(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
+
+  // x and y must lie inside the buffer.
+  std::uint32_t At(int x, int y) const { return pixels_[Index(x, y)]; }
+  std::uint32_t& At(int x, int y) { return pixels_[Index(x, y)]; }
+
+  void Fill(std::uint32_t value);
+  const std::vector<std::uint32_t>& Pixels() const { return pixels_; }
+
+  friend bool operator==(const PixelBuffer&, const PixelBuffer&) = default;
+
+ private:
+  std::size_t Index(int x, int y) const {
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+           static_cast<std::size_t>(x);
+  }
+
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<std::uint32_t> pixels_;
+};
+
+}  // namespace qs3

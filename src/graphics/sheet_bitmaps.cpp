@@ -1,0 +1,70 @@
+#include "graphics/sheet_bitmaps.h"
+
+#include <algorithm>
+
+namespace qs3 {
+namespace {
+
+// A table colour as a pixel; an index beyond the table reads as black, like
+// the zeroed entries of a short table.
+std::uint32_t TableColour(const PackedDib& dib, std::uint8_t index) {
+  if (index >= dib.colourCount) return kBlack;
+  const RgbQuad& quad = dib.colours[index];
+  return MakePixel(quad.rgbRed, quad.rgbGreen, quad.rgbBlue);
+}
+
+template <typename PixelOf>
+PixelBuffer MapIndices(const PackedDib& dib, PixelOf pixelOf) {
+  PixelBuffer out(dib.header.biWidth, dib.header.biHeight);
+  for (int y = 0; y < out.Height(); ++y)
+    for (int x = 0; x < out.Width(); ++x) out.At(x, y) = pixelOf(dib.IndexAt(x, y));
+  return out;
+}
+
+}  // namespace
+
+PaletteEntries MakePaletteEntries(const PackedDib& dib) {
+  PaletteEntries palette;
+  palette.count = std::clamp(dib.colourCount, 0, 256);
+  for (int i = 0; i < palette.count; ++i) {
+    const RgbQuad& quad = dib.colours[static_cast<std::size_t>(i)];
+    palette.entries[static_cast<std::size_t>(i)] = {quad.rgbRed, quad.rgbGreen, quad.rgbBlue,
+                                                    quad.rgbReserved};
+  }
+  return palette;
+}
+
+PixelBuffer MakeColourBitmap(const PackedDib& dib) {
+  return MapIndices(
+      dib, [&dib](std::uint8_t index) { return index == 0 ? kBlack : TableColour(dib, index); });
+}
+
+PixelBuffer MakeMaskBitmap(const PackedDib& dib) {
+  return MapIndices(dib, [](std::uint8_t index) { return index == 0 ? kWhite : kBlack; });
+}
+
+int ScaledLength(int length, std::int32_t scaleFactor) {
+  const std::int64_t scaled = std::int64_t{length} * scaleFactor / 1000;
+  return static_cast<int>(std::clamp<std::int64_t>(scaled, 0, kMaxPackedSide));
+}
+
+PixelBuffer ScaleBitmap(const PixelBuffer& source, std::int32_t scaleFactor) {
+  PixelBuffer target(ScaledLength(source.Width(), scaleFactor),
+                     ScaledLength(source.Height(), scaleFactor));
+  for (int y = 0; y < target.Height(); ++y) {
+    const auto sourceY = static_cast<int>(std::int64_t{y} * source.Height() / target.Height());
+    for (int x = 0; x < target.Width(); ++x) {
+      const auto sourceX = static_cast<int>(std::int64_t{x} * source.Width() / target.Width());
+      target.At(x, y) = source.At(sourceX, sourceY);
+    }
+  }
+  return target;
+}
+
+SpriteSheet MakeSpriteSheet(const PackedDib& dib, std::int32_t scaleFactor) {
+  SpriteSheet sheet{MakeMaskBitmap(dib), MakeColourBitmap(dib)};
+  if (scaleFactor == kFullSizeScale) return sheet;
+  return {ScaleBitmap(sheet.mask, scaleFactor), ScaleBitmap(sheet.colour, scaleFactor)};
+}
+
+}  // namespace qs3
