@@ -54,4 +54,14 @@ std::string FormatDrawCommand(const DrawCommand& command) {
   return DrawTypeName(command.type) + fields;
 }
 
+std::string FormatDisplayList(const DisplayList& list) {
+  std::string text;
+  for (const DrawCommand& command : list.slots) {
+    if (command.type == DrawType::End) break;
+    text += FormatDrawCommand(command);
+    text += '\n';
+  }
+  return text;
+}
+
 }  // namespace qs3

@@ -53,4 +53,8 @@ void TerminateList(DisplayList& list);
 // "Erase sheet=0 dest=358,151 src=0,0 size=160x256 fade=0".
 std::string FormatDrawCommand(const DrawCommand& command);
 
+// The commands up to the end mark, one FormatDrawCommand line each: the
+// text of a golden trace.
+std::string FormatDisplayList(const DisplayList& list);
+
 }  // namespace qs3
