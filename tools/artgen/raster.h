@@ -15,7 +15,11 @@ struct CairoSurfaceDeleter {
 struct CairoContextDeleter {
   void operator()(cairo_t* context) const { cairo_destroy(context); }
 };
+struct CairoPatternDeleter {
+  void operator()(cairo_pattern_t* pattern) const { cairo_pattern_destroy(pattern); }
+};
 using CairoSurface = std::unique_ptr<cairo_surface_t, CairoSurfaceDeleter>;
+using CairoPattern = std::unique_ptr<cairo_pattern_t, CairoPatternDeleter>;
 using CairoContext = std::unique_ptr<cairo_t, CairoContextDeleter>;
 
 // A transparent ARGB32 surface and a context drawing on it.

@@ -8,6 +8,7 @@
 #include "artgen/dialog/art_text.h"
 #include "artgen/dialog/dialog_layout.h"
 #include "artgen/dialog/instruments.h"
+#include "artgen/raster.h"
 
 namespace qs3::tools::dialog {
 
@@ -19,13 +20,12 @@ constexpr double kGold[3] = {0.96, 0.80, 0.50};
 constexpr double kCream[3] = {0.94, 0.87, 0.76};
 
 void PaintBackdrop(cairo_t* cr) {
-  cairo_pattern_t* wall = cairo_pattern_create_linear(0.0, 0.0, 0.0, 288.0);
-  cairo_pattern_add_color_stop_rgb(wall, 0.0, 0.085, 0.050, 0.095);
-  cairo_pattern_add_color_stop_rgb(wall, 0.62, 0.135, 0.060, 0.100);
-  cairo_pattern_add_color_stop_rgb(wall, 1.0, 0.070, 0.038, 0.065);
-  cairo_set_source(cr, wall);
+  const CairoPattern wall(cairo_pattern_create_linear(0.0, 0.0, 0.0, 288.0));
+  cairo_pattern_add_color_stop_rgb(wall.get(), 0.0, 0.085, 0.050, 0.095);
+  cairo_pattern_add_color_stop_rgb(wall.get(), 0.62, 0.135, 0.060, 0.100);
+  cairo_pattern_add_color_stop_rgb(wall.get(), 1.0, 0.070, 0.038, 0.065);
+  cairo_set_source(cr, wall.get());
   cairo_paint(cr);
-  cairo_pattern_destroy(wall);
 }
 
 struct BeamEdge {
@@ -64,36 +64,34 @@ void PaintSpotlight(cairo_t* cr) {
   constexpr double kFloorWidths[] = {86.0, 64.0, 40.0};
   constexpr double kAlphas[] = {0.0, kCore * 0.45, kCore};
   const double floorCentre = kLightX - 4.0;
-  cairo_pattern_t* mesh = cairo_pattern_create_mesh();
+  const CairoPattern mesh(cairo_pattern_create_mesh());
   for (int side : {-1, 1}) {
     for (int band = 0; band < 2; ++band) {
       const BeamEdge topOuter{kLightX + side * kTopWidths[band], kTop};
       const BeamEdge topInner{kLightX + side * kTopWidths[band + 1], kTop};
       const BeamEdge floorOuter{floorCentre + side * kFloorWidths[band], kFloorY};
       const BeamEdge floorInner{floorCentre + side * kFloorWidths[band + 1], kFloorY};
-      AddBeamPatch(mesh, topOuter, topInner, floorInner, floorOuter, kAlphas[band],
+      AddBeamPatch(mesh.get(), topOuter, topInner, floorInner, floorOuter, kAlphas[band],
                    kAlphas[band + 1]);
     }
   }
-  AddBeamPatch(mesh, {kLightX - kTopWidths[2], kTop}, {kLightX + kTopWidths[2], kTop},
+  AddBeamPatch(mesh.get(), {kLightX - kTopWidths[2], kTop}, {kLightX + kTopWidths[2], kTop},
                {floorCentre + kFloorWidths[2], kFloorY}, {floorCentre - kFloorWidths[2], kFloorY},
                kCore, kCore);
-  cairo_set_source(cr, mesh);
+  cairo_set_source(cr, mesh.get());
   cairo_paint(cr);
-  cairo_pattern_destroy(mesh);
 
   // The pool of light on the floor.
   cairo_save(cr);
   cairo_translate(cr, kLightX - 4.0, kFloorY);
   cairo_scale(cr, 1.0, 0.16);
-  cairo_pattern_t* pool = cairo_pattern_create_radial(0.0, 0.0, 0.0, 0.0, 0.0, 95.0);
-  cairo_pattern_add_color_stop_rgba(pool, 0.0, 1.0, 0.82, 0.55, 0.30);
-  cairo_pattern_add_color_stop_rgba(pool, 0.6, 1.0, 0.78, 0.50, 0.10);
-  cairo_pattern_add_color_stop_rgba(pool, 1.0, 1.0, 0.78, 0.50, 0.0);
-  cairo_set_source(cr, pool);
+  const CairoPattern pool(cairo_pattern_create_radial(0.0, 0.0, 0.0, 0.0, 0.0, 95.0));
+  cairo_pattern_add_color_stop_rgba(pool.get(), 0.0, 1.0, 0.82, 0.55, 0.30);
+  cairo_pattern_add_color_stop_rgba(pool.get(), 0.6, 1.0, 0.78, 0.50, 0.10);
+  cairo_pattern_add_color_stop_rgba(pool.get(), 1.0, 1.0, 0.78, 0.50, 0.0);
+  cairo_set_source(cr, pool.get());
   cairo_arc(cr, 0.0, 0.0, 95.0, 0.0, 2.0 * M_PI);
   cairo_fill(cr);
-  cairo_pattern_destroy(pool);
   cairo_restore(cr);
 }
 
@@ -121,12 +119,12 @@ struct StaffCurve {
 constexpr double kStaffGap = 5.0;
 
 void PaintStaffLines(cairo_t* cr, const StaffCurve& staff) {
-  cairo_pattern_t* fade = cairo_pattern_create_linear(0.0, 0.0, 236.0, 0.0);
-  cairo_pattern_add_color_stop_rgba(fade, 0.0, kGold[0], kGold[1], kGold[2], 0.0);
-  cairo_pattern_add_color_stop_rgba(fade, 0.15, kGold[0], kGold[1], kGold[2], 0.30);
-  cairo_pattern_add_color_stop_rgba(fade, 0.6, kGold[0], kGold[1], kGold[2], 0.30);
-  cairo_pattern_add_color_stop_rgba(fade, 1.0, kGold[0], kGold[1], kGold[2], 0.0);
-  cairo_set_source(cr, fade);
+  const CairoPattern fade(cairo_pattern_create_linear(0.0, 0.0, 236.0, 0.0));
+  cairo_pattern_add_color_stop_rgba(fade.get(), 0.0, kGold[0], kGold[1], kGold[2], 0.0);
+  cairo_pattern_add_color_stop_rgba(fade.get(), 0.15, kGold[0], kGold[1], kGold[2], 0.30);
+  cairo_pattern_add_color_stop_rgba(fade.get(), 0.6, kGold[0], kGold[1], kGold[2], 0.30);
+  cairo_pattern_add_color_stop_rgba(fade.get(), 1.0, kGold[0], kGold[1], kGold[2], 0.0);
+  cairo_set_source(cr, fade.get());
   cairo_set_line_width(cr, 0.9);
   for (int line = -2; line <= 2; ++line) {
     const double offset = line * kStaffGap;
@@ -135,7 +133,6 @@ void PaintStaffLines(cairo_t* cr, const StaffCurve& staff) {
                    staff.y[3] + offset);
     cairo_stroke(cr);
   }
-  cairo_pattern_destroy(fade);
 }
 
 struct Note {
@@ -187,13 +184,12 @@ void PaintHeading(cairo_t* cr) {
   cairo_set_source_rgba(cr, 0.0, 0.0, 0.0, 0.65);
   cairo_fill(cr);
   AppendText(cr, "String Quartet", 22.0, 50.0, title.tracking);
-  cairo_pattern_t* gilt = cairo_pattern_create_linear(0.0, 28.0, 0.0, 52.0);
-  cairo_pattern_add_color_stop_rgb(gilt, 0.0, 1.0, 0.93, 0.72);
-  cairo_pattern_add_color_stop_rgb(gilt, 0.55, 0.93, 0.74, 0.40);
-  cairo_pattern_add_color_stop_rgb(gilt, 1.0, 0.78, 0.55, 0.26);
-  cairo_set_source(cr, gilt);
+  const CairoPattern gilt(cairo_pattern_create_linear(0.0, 28.0, 0.0, 52.0));
+  cairo_pattern_add_color_stop_rgb(gilt.get(), 0.0, 1.0, 0.93, 0.72);
+  cairo_pattern_add_color_stop_rgb(gilt.get(), 0.55, 0.93, 0.74, 0.40);
+  cairo_pattern_add_color_stop_rgb(gilt.get(), 1.0, 0.78, 0.55, 0.26);
+  cairo_set_source(cr, gilt.get());
   cairo_fill(cr);
-  cairo_pattern_destroy(gilt);
 
   const TextStyle subtitle{"DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL, 9.0,
                            2.2};
@@ -215,13 +211,12 @@ void PaintInstrumentShadow(cairo_t* cr, const Standing& standing) {
   cairo_save(cr);
   cairo_translate(cr, standing.x + 3.0, kFloorY + 1.0);
   cairo_scale(cr, halfWidth, 3.5);
-  cairo_pattern_t* shade = cairo_pattern_create_radial(0.0, 0.0, 0.0, 0.0, 0.0, 1.0);
-  cairo_pattern_add_color_stop_rgba(shade, 0.0, 0.0, 0.0, 0.0, 0.55);
-  cairo_pattern_add_color_stop_rgba(shade, 1.0, 0.0, 0.0, 0.0, 0.0);
-  cairo_set_source(cr, shade);
+  const CairoPattern shade(cairo_pattern_create_radial(0.0, 0.0, 0.0, 0.0, 0.0, 1.0));
+  cairo_pattern_add_color_stop_rgba(shade.get(), 0.0, 0.0, 0.0, 0.0, 0.55);
+  cairo_pattern_add_color_stop_rgba(shade.get(), 1.0, 0.0, 0.0, 0.0, 0.0);
+  cairo_set_source(cr, shade.get());
   cairo_arc(cr, 0.0, 0.0, 1.0, 0.0, 2.0 * M_PI);
   cairo_fill(cr);
-  cairo_pattern_destroy(shade);
   cairo_restore(cr);
 }
 
@@ -259,14 +254,13 @@ void PaintSeat(cairo_t* cr, const Rect& button, double radius) {
   cairo_set_source_rgba(cr, 0.0, 0.0, 0.0, 0.45);
   cairo_fill(cr);
   AppendRoundedRect(cr, x + 0.5, y + 0.5, width - 1.0, height - 1.0, radius + 1.5);
-  cairo_pattern_t* lip = cairo_pattern_create_linear(0.0, y, 0.0, y + height);
-  cairo_pattern_add_color_stop_rgba(lip, 0.0, 0.0, 0.0, 0.0, 0.35);
-  cairo_pattern_add_color_stop_rgba(lip, 0.7, 1.0, 0.9, 0.8, 0.0);
-  cairo_pattern_add_color_stop_rgba(lip, 1.0, 1.0, 0.9, 0.8, 0.22);
-  cairo_set_source(cr, lip);
+  const CairoPattern lip(cairo_pattern_create_linear(0.0, y, 0.0, y + height));
+  cairo_pattern_add_color_stop_rgba(lip.get(), 0.0, 0.0, 0.0, 0.0, 0.35);
+  cairo_pattern_add_color_stop_rgba(lip.get(), 0.7, 1.0, 0.9, 0.8, 0.0);
+  cairo_pattern_add_color_stop_rgba(lip.get(), 1.0, 1.0, 0.9, 0.8, 0.22);
+  cairo_set_source(cr, lip.get());
   cairo_set_line_width(cr, 1.0);
   cairo_stroke(cr);
-  cairo_pattern_destroy(lip);
 }
 
 void PaintMusicPanel(cairo_t* cr) {
@@ -287,15 +281,14 @@ void PaintMusicPanel(cairo_t* cr) {
 }
 
 void PaintFooter(cairo_t* cr) {
-  cairo_pattern_t* rule = cairo_pattern_create_linear(12.0, 0.0, 330.0, 0.0);
-  cairo_pattern_add_color_stop_rgba(rule, 0.0, kGold[0], kGold[1], kGold[2], 0.0);
-  cairo_pattern_add_color_stop_rgba(rule, 0.3, kGold[0], kGold[1], kGold[2], 0.35);
-  cairo_pattern_add_color_stop_rgba(rule, 0.8, kGold[0], kGold[1], kGold[2], 0.35);
-  cairo_pattern_add_color_stop_rgba(rule, 1.0, kGold[0], kGold[1], kGold[2], 0.0);
-  cairo_set_source(cr, rule);
+  const CairoPattern rule(cairo_pattern_create_linear(12.0, 0.0, 330.0, 0.0));
+  cairo_pattern_add_color_stop_rgba(rule.get(), 0.0, kGold[0], kGold[1], kGold[2], 0.0);
+  cairo_pattern_add_color_stop_rgba(rule.get(), 0.3, kGold[0], kGold[1], kGold[2], 0.35);
+  cairo_pattern_add_color_stop_rgba(rule.get(), 0.8, kGold[0], kGold[1], kGold[2], 0.35);
+  cairo_pattern_add_color_stop_rgba(rule.get(), 1.0, kGold[0], kGold[1], kGold[2], 0.0);
+  cairo_set_source(cr, rule.get());
   cairo_rectangle(cr, 12.0, 230.0, 318.0, 1.0);
   cairo_fill(cr);
-  cairo_pattern_destroy(rule);
   PaintSeat(cr, kOkButton, 7.0);
   PaintSeat(cr, kCancelButton, 7.0);
 

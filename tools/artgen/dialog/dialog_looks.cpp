@@ -7,6 +7,7 @@
 #include "artgen/dialog/art_shapes.h"
 #include "artgen/dialog/art_text.h"
 #include "artgen/dialog/dialog_layout.h"
+#include "artgen/raster.h"
 
 namespace qs3::tools::dialog {
 
@@ -19,33 +20,31 @@ struct Stop {
   double b;
 };
 
-cairo_pattern_t* VerticalGradient(double top, double bottom, std::initializer_list<Stop> stops,
-                                  double shade = 1.0) {
-  cairo_pattern_t* pattern = cairo_pattern_create_linear(0.0, top, 0.0, bottom);
+CairoPattern VerticalGradient(double top, double bottom, std::initializer_list<Stop> stops,
+                              double shade = 1.0) {
+  CairoPattern pattern(cairo_pattern_create_linear(0.0, top, 0.0, bottom));
   for (const Stop& stop : stops) {
-    cairo_pattern_add_color_stop_rgb(pattern, stop.offset, stop.r * shade, stop.g * shade,
+    cairo_pattern_add_color_stop_rgb(pattern.get(), stop.offset, stop.r * shade, stop.g * shade,
                                      stop.b * shade);
   }
   return pattern;
 }
 
-void FillWith(cairo_t* cr, cairo_pattern_t* pattern) {
-  cairo_set_source(cr, pattern);
+void FillWith(cairo_t* cr, const CairoPattern& pattern) {
+  cairo_set_source(cr, pattern.get());
   cairo_fill_preserve(cr);
-  cairo_pattern_destroy(pattern);
 }
 
-void StrokeWith(cairo_t* cr, cairo_pattern_t* pattern, double width) {
-  cairo_set_source(cr, pattern);
+void StrokeWith(cairo_t* cr, const CairoPattern& pattern, double width) {
+  cairo_set_source(cr, pattern.get());
   cairo_set_line_width(cr, width);
   cairo_stroke(cr);
-  cairo_pattern_destroy(pattern);
 }
 
-cairo_pattern_t* FadingEdge(double top, double bottom, double r, double g, double b, double alpha) {
-  cairo_pattern_t* pattern = cairo_pattern_create_linear(0.0, top, 0.0, bottom);
-  cairo_pattern_add_color_stop_rgba(pattern, 0.0, r, g, b, alpha);
-  cairo_pattern_add_color_stop_rgba(pattern, 0.45, r, g, b, 0.0);
+CairoPattern FadingEdge(double top, double bottom, double r, double g, double b, double alpha) {
+  CairoPattern pattern(cairo_pattern_create_linear(0.0, top, 0.0, bottom));
+  cairo_pattern_add_color_stop_rgba(pattern.get(), 0.0, r, g, b, alpha);
+  cairo_pattern_add_color_stop_rgba(pattern.get(), 0.45, r, g, b, 0.0);
   return pattern;
 }
 
@@ -140,10 +139,10 @@ void PaintKnob(cairo_t* cr, double centreX, double centreY, double stretch, doub
   cairo_set_source_rgba(cr, 0.0, 0.0, 0.0, 0.45);
   cairo_fill(cr);
   AppendRoundedRect(cr, left, centreY - kKnobRadius, width, 2.0 * kKnobRadius, kKnobRadius);
-  cairo_pattern_t* ivory =
-      cairo_pattern_create_radial(centreX - 3.0, centreY - 4.0, 1.0, centreX, centreY, 13.0);
-  cairo_pattern_add_color_stop_rgb(ivory, 0.0, 1.0 * shade, 0.99 * shade, 0.95 * shade);
-  cairo_pattern_add_color_stop_rgb(ivory, 1.0, 0.74 * shade, 0.67 * shade, 0.58 * shade);
+  const CairoPattern ivory(
+      cairo_pattern_create_radial(centreX - 3.0, centreY - 4.0, 1.0, centreX, centreY, 13.0));
+  cairo_pattern_add_color_stop_rgb(ivory.get(), 0.0, 1.0 * shade, 0.99 * shade, 0.95 * shade);
+  cairo_pattern_add_color_stop_rgb(ivory.get(), 1.0, 0.74 * shade, 0.67 * shade, 0.58 * shade);
   FillWith(cr, ivory);
   cairo_set_source_rgba(cr, 0.25, 0.18, 0.12, 0.9);
   cairo_set_line_width(cr, 1.0);

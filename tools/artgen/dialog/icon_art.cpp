@@ -40,20 +40,18 @@ void PaintTile(cairo_t* cr, const IconRecipe& recipe, double size) {
   const double inset = recipe.tileInset * size;
   const double edge = size - 2.0 * inset;
   AppendRoundedRect(cr, inset, inset, edge, edge, recipe.tileRadius * size);
-  cairo_pattern_t* wall = cairo_pattern_create_linear(0.0, inset, 0.0, inset + edge);
-  cairo_pattern_add_color_stop_rgb(wall, 0.0, 0.24, 0.10, 0.17);
-  cairo_pattern_add_color_stop_rgb(wall, 1.0, 0.08, 0.035, 0.07);
-  cairo_set_source(cr, wall);
+  const CairoPattern wall(cairo_pattern_create_linear(0.0, inset, 0.0, inset + edge));
+  cairo_pattern_add_color_stop_rgb(wall.get(), 0.0, 0.24, 0.10, 0.17);
+  cairo_pattern_add_color_stop_rgb(wall.get(), 1.0, 0.08, 0.035, 0.07);
+  cairo_set_source(cr, wall.get());
   cairo_fill_preserve(cr);
-  cairo_pattern_destroy(wall);
   // A stage light from above, behind the instrument.
-  cairo_pattern_t* glow = cairo_pattern_create_radial(size * 0.5, size * 0.42, 0.0, size * 0.5,
-                                                      size * 0.42, size * 0.55);
-  cairo_pattern_add_color_stop_rgba(glow, 0.0, 1.0, 0.80, 0.50, 0.32);
-  cairo_pattern_add_color_stop_rgba(glow, 1.0, 1.0, 0.80, 0.50, 0.0);
-  cairo_set_source(cr, glow);
+  const CairoPattern glow(cairo_pattern_create_radial(size * 0.5, size * 0.42, 0.0, size * 0.5,
+                                                      size * 0.42, size * 0.55));
+  cairo_pattern_add_color_stop_rgba(glow.get(), 0.0, 1.0, 0.80, 0.50, 0.32);
+  cairo_pattern_add_color_stop_rgba(glow.get(), 1.0, 1.0, 0.80, 0.50, 0.0);
+  cairo_set_source(cr, glow.get());
   cairo_fill_preserve(cr);
-  cairo_pattern_destroy(glow);
   if (recipe.rim) {
     cairo_set_source_rgba(cr, 0.96, 0.78, 0.45, 0.55);
     cairo_set_line_width(cr, std::max(1.0, size / 96.0));

@@ -3,6 +3,8 @@
 #include <array>
 #include <cmath>
 
+#include "artgen/raster.h"
+
 namespace qs3::tools {
 
 namespace {
@@ -38,12 +40,11 @@ void AddStop(cairo_pattern_t* pattern, double offset, const double (&rgb)[3]) {
 }
 
 void FillWithVarnish(cairo_t* cr, const WoodTones& wood, double cx, double cy, double radius) {
-  cairo_pattern_t* varnish = cairo_pattern_create_radial(cx, cy, 0.0, cx, cy, radius);
-  AddStop(varnish, 0.0, wood.light);
-  AddStop(varnish, 1.0, wood.dark);
-  cairo_set_source(cr, varnish);
+  const CairoPattern varnish(cairo_pattern_create_radial(cx, cy, 0.0, cx, cy, radius));
+  AddStop(varnish.get(), 0.0, wood.light);
+  AddStop(varnish.get(), 1.0, wood.dark);
+  cairo_set_source(cr, varnish.get());
   cairo_fill_preserve(cr);
-  cairo_pattern_destroy(varnish);
 }
 
 void AppendNeckPath(cairo_t* cr, double neckTop) {
@@ -183,13 +184,12 @@ void DrawBody(cairo_t* cr, const WoodTones& wood) {
   cairo_set_line_width(cr, 0.014);
   cairo_stroke(cr);
   // A soft sheen on the upper bout, as from a light above and to the left.
-  cairo_pattern_t* sheen = cairo_pattern_create_radial(-0.08, 0.2, 0.0, -0.08, 0.2, 0.22);
-  cairo_pattern_add_color_stop_rgba(sheen, 0.0, 1.0, 0.92, 0.75, 0.35);
-  cairo_pattern_add_color_stop_rgba(sheen, 1.0, 1.0, 0.92, 0.75, 0.0);
+  const CairoPattern sheen(cairo_pattern_create_radial(-0.08, 0.2, 0.0, -0.08, 0.2, 0.22));
+  cairo_pattern_add_color_stop_rgba(sheen.get(), 0.0, 1.0, 0.92, 0.75, 0.35);
+  cairo_pattern_add_color_stop_rgba(sheen.get(), 1.0, 1.0, 0.92, 0.75, 0.0);
   AppendBodyPath(cr);
-  cairo_set_source(cr, sheen);
+  cairo_set_source(cr, sheen.get());
   cairo_fill(cr);
-  cairo_pattern_destroy(sheen);
 }
 
 }  // namespace
