@@ -38,7 +38,7 @@ void SaverWindow::OnCreate(WindowHandle window) {
   if (settings_.musicEnabled == 1) StartMusic();
 
   const DeviceContext desktop = host.AcquireDesktopContext();
-  if (!stage.InitGraphics(window, desktop)) {
+  if (!stage.InitGraphics(window, desktop, startup_)) {
     host.ShowMessage(window, kGraphicsFailureText, kGraphicsFailureCaption);
     host.ReleaseDesktopContext(desktop);
     EndRequest(EndCause::Request);
@@ -77,7 +77,7 @@ void SaverWindow::OnTimer() {
   tickToggle_ = (tickToggle_ + 1) % 2;
   // While the password prompt is up, only every second tick draws.
   if ((tickToggle_ == 0 || passwordPromptUp_ != 1) && graphicsUp_) {
-    services_.stage.ComposeFrame(window_);
+    services_.stage.ComposeFrame(window_, settings_.musicEnabled == 1);
   }
 }
 

@@ -22,7 +22,8 @@ void FakeStage::CloseMusic() {
   log_.Add("CloseMusic");
 }
 
-bool FakeStage::InitGraphics(WindowHandle, DeviceContext desktop) {
+bool FakeStage::InitGraphics(WindowHandle, DeviceContext desktop, const StartupState& startup) {
+  graphicsStartup = startup;
   log_.Add("InitGraphics " + std::to_string(desktop));
   return !initGraphicsFails;
 }
@@ -43,8 +44,8 @@ void FakeStage::ReleasePositionBlock() {
   log_.Add("ReleasePositionBlock");
 }
 
-void FakeStage::ComposeFrame(WindowHandle) {
-  log_.Add("ComposeFrame");
+void FakeStage::ComposeFrame(WindowHandle, bool musicEnabled) {
+  log_.Add(musicEnabled ? "ComposeFrame music" : "ComposeFrame");
   ++framesComposed;
 }
 

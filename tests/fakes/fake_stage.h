@@ -18,17 +18,19 @@ class FakeStage final : public SaverStage {
   bool initGraphicsFails = false;
   int framesComposed = 0;
   std::string loadedPath;
+  StartupState graphicsStartup;
 
   bool OpenMusic(WindowHandle window) override;
   bool LoadSound(const char* path, int slot) override;
   bool PlaySlot(int slot, std::int32_t looped) override;
   void CloseMusic() override;
-  bool InitGraphics(WindowHandle window, DeviceContext desktop) override;
+  bool InitGraphics(WindowHandle window, DeviceContext desktop,
+                    const StartupState& startup) override;
   void ReleaseGraphics(WindowHandle window) override;
   void SeedRandom(std::uint32_t seed) override;
   void InitPerformance() override;
   void ReleasePositionBlock() override;
-  void ComposeFrame(WindowHandle window) override;
+  void ComposeFrame(WindowHandle window, bool musicEnabled) override;
 
  private:
   CallLog& log_;

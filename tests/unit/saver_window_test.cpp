@@ -280,6 +280,28 @@ TEST_F(SaverWindowTest, FramesEveryTickAndEverySecondTickWhileThePromptIsUp) {
   EXPECT_EQ(stage.framesComposed - before, 4);
 }
 
+TEST_F(SaverWindowTest, FramesFollowTheMusicOnlyWhileItIsOn) {
+  settings.user.Set("QS3_10", "WAV", "1");
+  Create(SaverMode::FullScreen);
+  window->OnTimer();
+  EXPECT_EQ(log.calls.back(), "ComposeFrame music");
+
+  log.calls.clear();
+  stage.loadSoundFails = true;
+  Create(SaverMode::FullScreen);
+  window->OnTimer();
+  EXPECT_EQ(log.calls.back(), "ComposeFrame");
+}
+
+TEST_F(SaverWindowTest, GraphicsAreBuiltForThisRunsStartup) {
+  StartupState startup{SaverMode::Preview, 0x77, {800, 600}, {152, 112}, 190};
+  window.emplace(startup, SaverServices{host, passwords, settings, stage});
+  window->OnCreate(kWindow);
+  EXPECT_EQ(stage.graphicsStartup.mode, SaverMode::Preview);
+  EXPECT_EQ(stage.graphicsStartup.stageSize, (Size{152, 112}));
+  EXPECT_EQ(stage.graphicsStartup.scaleFactor, 190);
+}
+
 TEST_F(SaverWindowTest, TickToggleAlternates) {
   Create(SaverMode::Preview);
   std::vector<std::int32_t> toggles;

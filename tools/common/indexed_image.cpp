@@ -150,6 +150,33 @@ bool ReadPalettePng(std::FILE* file, IndexedImage& image, std::string& error) {
   return true;
 }
 
+bool ReadRgbRows(std::FILE* file, RgbImage& image, std::string& error) {
+  PngReader reader;
+  if (!reader.info) return false;
+  if (setjmp(png_jmpbuf(reader.png))) return false;
+  png_init_io(reader.png, file);
+  png_set_user_limits(reader.png, 1u << 14, 1u << 14);
+  png_read_info(reader.png, reader.info);
+  if (png_get_color_type(reader.png, reader.info) != PNG_COLOR_TYPE_RGB ||
+      png_get_bit_depth(reader.png, reader.info) != 8) {
+    error = "not an 8-bit RGB image (PNG colour type 2)";
+    return false;
+  }
+  image.width = static_cast<int>(png_get_image_width(reader.png, reader.info));
+  image.height = static_cast<int>(png_get_image_height(reader.png, reader.info));
+  std::vector<png_byte> bytes(static_cast<std::size_t>(image.width) * image.height * 3);
+  std::vector<png_bytep> rows(static_cast<std::size_t>(image.height));
+  for (int y = 0; y < image.height; ++y)
+    rows[static_cast<std::size_t>(y)] = bytes.data() + static_cast<std::size_t>(y) * image.width * 3;
+  png_read_image(reader.png, rows.data());
+  png_read_end(reader.png, nullptr);
+  image.pixels.resize(static_cast<std::size_t>(image.width) * image.height);
+  for (std::size_t i = 0; i < image.pixels.size(); ++i)
+    image.pixels[i] = (std::uint32_t{bytes[i * 3]} << 16) | (std::uint32_t{bytes[i * 3 + 1]} << 8) |
+                      bytes[i * 3 + 2];
+  return true;
+}
+
 }  // namespace
 
 std::optional<IndexedImage> ReadIndexedPng(const std::filesystem::path& path, std::string& error) {
@@ -157,6 +184,17 @@ std::optional<IndexedImage> ReadIndexedPng(const std::filesystem::path& path, st
   if (!file) return std::nullopt;
   IndexedImage image;
   if (!ReadPalettePng(file.get(), image, error)) {
+    if (error.empty()) error = "libpng could not read " + path.string();
+    return std::nullopt;
+  }
+  return image;
+}
+
+std::optional<RgbImage> ReadRgbPng(const std::filesystem::path& path, std::string& error) {
+  File file = OpenFile(path, "rb", error);
+  if (!file) return std::nullopt;
+  RgbImage image;
+  if (!ReadRgbRows(file.get(), image, error)) {
     if (error.empty()) error = "libpng could not read " + path.string();
     return std::nullopt;
   }

@@ -50,6 +50,15 @@ std::optional<IndexedImage> ReadIndexedPng(const std::filesystem::path& path, st
 bool WriteRgbPng(const std::vector<std::uint32_t>& pixels, int width, int height,
                  const std::filesystem::path& path, std::string& error);
 
+struct RgbImage {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;  // 0x00RRGGBB, top row first
+};
+
+// Reads an 8-bit RGB PNG (colour type 2) such as WriteRgbPng writes.
+std::optional<RgbImage> ReadRgbPng(const std::filesystem::path& path, std::string& error);
+
 bool WriteBytes(const std::vector<std::uint8_t>& bytes, const std::filesystem::path& path,
                 std::string& error);
 std::optional<std::vector<std::uint8_t>> ReadBytes(const std::filesystem::path& path,

@@ -4,16 +4,21 @@
 
 #include "platform/win32/win32_host.h"
 #include "platform/win32/win32_password.h"
+#include "platform/win32/win32_presenter.h"
+#include "platform/win32/win32_resources.h"
 #include "platform/win32/win32_settings.h"
 #include "platform/win32/win32_shell.h"
 #include "shell/entry.h"
+#include "shell/performance_stage.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int) {
   qs3::win32::Win32Host host;
   qs3::win32::Win32Shell shell(instance);
   qs3::win32::Win32PasswordSystem passwords;
   qs3::Win32SettingsSystem settingsSystem;
-  qs3::BlackStage stage(host);
+  qs3::win32::Win32ResourceSource resources(instance);
+  qs3::win32::Win32Presenter presenter;
+  qs3::PerformanceStage stage(qs3::GraphicsServices{resources, presenter, host});
   qs3::EntryServices services{host, shell, passwords, settingsSystem, stage};
   return qs3::RunSaver(commandLine != nullptr ? commandLine : "", previousInstance != nullptr,
                        services);

@@ -1,0 +1,53 @@
+// The stage the saver window drives: the graphics state, the display list and
+// the performance timeline, composed into one frame per timer tick and shown
+// through the front end's presenter. Owns all of its state, so two stages
+// side by side never share anything.
+#pragma once
+
+#include "animation/music_clock.h"
+#include "animation/timeline.h"
+#include "graphics/display_list.h"
+#include "graphics/graphics_state.h"
+#include "shell/saver_stage.h"
+
+namespace qs3 {
+
+class PerformanceStage : public SaverStage {
+ public:
+  // `music` is the clock the music timeline follows while music is on; the
+  // stage has no player of its own yet, so OpenMusic fails and the saver
+  // runs silent.
+  PerformanceStage(GraphicsServices services, MusicClock* music = nullptr)
+      : services_(services), music_(music) {}
+
+  bool OpenMusic(WindowHandle) override { return false; }
+  bool LoadSound(const char*, int) override { return false; }
+  bool PlaySlot(int, std::int32_t) override { return false; }
+  void CloseMusic() override {}
+
+  bool InitGraphics(WindowHandle window, DeviceContext desktop,
+                    const StartupState& startup) override;
+  void ReleaseGraphics(WindowHandle window) override;
+
+  void SeedRandom(std::uint32_t seed) override;
+  void InitPerformance() override;
+  void ReleasePositionBlock() override;
+
+  void ComposeFrame(WindowHandle window, bool musicEnabled) override;
+
+  // For the headless renderer and tests: what the last frame showed and drew.
+  const PixelBuffer& ComposeBuffer() const { return graphics_.composeBuffer; }
+  const DisplayList& List() const { return list_; }
+  const Timeline& Performance() const { return timeline_; }
+  const GraphicsState& Graphics() const { return graphics_; }
+
+ private:
+  GraphicsServices services_;
+  MusicClock* music_;
+  StartupState startup_;
+  GraphicsState graphics_;
+  DisplayList list_;
+  Timeline timeline_;
+};
+
+}  // namespace qs3

@@ -1,0 +1,138 @@
+// qs3_render: runs the real saver core with no display and writes what it
+// shows. Frames go out as PNG or PPM files or one animated GIF, and each
+// tick's display list as a text trace.
+//
+//   qs3_render [--screen WxH] [--preview WxH] [--seed N] [--ticks FIRST..LAST]
+//              [--music-rate BYTES | --music-script FILE]
+//              [--png-dir DIR] [--ppm-dir DIR] [--gif FILE] [--gif-step K]
+//              [--trace FILE|-]
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "common/indexed_image.h"
+#include "platform/headless/headless_run.h"
+#include "render/gif_writer.h"
+#include "render/render_options.h"
+
+namespace qs3::tools {
+namespace {
+
+constexpr int kCentisecondsPerTick = 10;
+
+bool WritePpm(const PixelBuffer& frame, const std::filesystem::path& path, std::string& error) {
+  std::vector<std::uint8_t> bytes;
+  const std::string header =
+      "P6\n" + std::to_string(frame.Width()) + " " + std::to_string(frame.Height()) + "\n255\n";
+  bytes.assign(header.begin(), header.end());
+  for (const std::uint32_t pixel : frame.Pixels()) {
+    bytes.push_back(static_cast<std::uint8_t>(pixel >> 16));
+    bytes.push_back(static_cast<std::uint8_t>(pixel >> 8));
+    bytes.push_back(static_cast<std::uint8_t>(pixel));
+  }
+  return WriteBytes(bytes, path, error);
+}
+
+std::string FrameName(int tick, const char* extension) {
+  char name[32];
+  std::snprintf(name, sizeof name, "tick_%04d.%s", tick, extension);
+  return name;
+}
+
+// The colours a frame can hold: black and the AnimPalette's colours.
+std::vector<std::uint32_t> FrameColours(const PaletteEntries& palette) {
+  std::vector<std::uint32_t> colours{kBlack};
+  for (int i = 1; i < palette.count && colours.size() < 256; ++i) {
+    const PaletteEntry& e = palette.entries[static_cast<std::size_t>(i)];
+    colours.push_back(MakePixel(e.red, e.green, e.blue));
+  }
+  return colours;
+}
+
+class Outputs {
+ public:
+  Outputs(const RenderOptions& options, const HeadlessRun& run) : options_(options) {
+    if (!options.trace.empty()) {
+      if (options.trace != "-") traceFile_.open(options.trace);
+      trace_ = options.trace == "-" ? &std::cout : &traceFile_;
+      *trace_ << TraceHeader(run);
+    }
+    for (const auto& dir : {options.pngDir, options.ppmDir})
+      if (!dir.empty()) std::filesystem::create_directories(dir);
+    if (!options.gif.empty()) {
+      const Size stage = run.Startup().stageSize;
+      gif_.emplace(options.gif, stage, FrameColours(run.Presenter().Palette()));
+    }
+  }
+
+  bool Write(const HeadlessRun& run, std::string& error) {
+    const int tick = run.TicksDone() - 1;
+    if (trace_ != nullptr) *trace_ << TraceTick(run);
+    const PixelBuffer& frame = run.Frame();
+    if (!options_.pngDir.empty() &&
+        !WriteRgbPng(frame.Pixels(), frame.Width(), frame.Height(),
+                     std::filesystem::path(options_.pngDir) / FrameName(tick, "png"), error))
+      return false;
+    if (!options_.ppmDir.empty() &&
+        !WritePpm(frame, std::filesystem::path(options_.ppmDir) / FrameName(tick, "ppm"), error))
+      return false;
+    if (gif_ && (tick - options_.firstTick) % options_.gifStep == 0)
+      gif_->AddFrame(frame.Pixels(), kCentisecondsPerTick * options_.gifStep);
+    return true;
+  }
+
+  bool Finish(std::string& error) {
+    if (trace_ != nullptr && !*trace_) error = "cannot write the trace";
+    if (gif_ && !gif_->Close()) error = gif_->Error();
+    if (gif_ && gif_->UnknownPixels() > 0)
+      std::cerr << "qs3_render: " << gif_->UnknownPixels() << " pixels outside the palette\n";
+    return error.empty();
+  }
+
+ private:
+  const RenderOptions& options_;
+  std::ofstream traceFile_;
+  std::ostream* trace_ = nullptr;
+  std::optional<GifWriter> gif_;
+};
+
+int Render(RenderOptions options) {
+  HeadlessRun run(options.setup);
+  if (!run.Start()) {
+    std::cerr << "qs3_render: the graphics could not be built\n";
+    return 1;
+  }
+  Outputs outputs(options, run);
+  std::string error;
+  for (int tick = 0; tick <= options.lastTick; ++tick) {
+    run.Tick();
+    if (tick >= options.firstTick && !outputs.Write(run, error)) break;
+  }
+  if (!outputs.Finish(error) || !error.empty()) {
+    std::cerr << "qs3_render: " << error << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+}  // namespace qs3::tools
+
+int main(int argc, char** argv) {
+  std::string error;
+  std::optional<qs3::tools::RenderOptions> options =
+      qs3::tools::ParseRenderOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+  if (!options) {
+    std::cerr << "qs3_render: " << error << "\n" << qs3::tools::kRenderUsage;
+    return 2;
+  }
+  if (options->help) {
+    std::cout << qs3::tools::kRenderUsage;
+    return 0;
+  }
+  return qs3::tools::Render(std::move(*options));
+}

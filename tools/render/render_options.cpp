@@ -1,0 +1,109 @@
+#include "render/render_options.h"
+
+#include <charconv>
+#include <fstream>
+#include <sstream>
+
+namespace qs3::tools {
+namespace {
+
+constexpr int kMaxSide = 8192;
+constexpr int kMaxTick = 1'000'000;
+
+template <typename Number>
+bool ReadNumber(std::string_view text, Number& value) {
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  return error == std::errc{} && end == text.data() + text.size();
+}
+
+bool ReadSize(std::string_view text, Size& size) {
+  const auto cross = text.find('x');
+  return cross != std::string_view::npos && ReadNumber(text.substr(0, cross), size.width) &&
+         ReadNumber(text.substr(cross + 1), size.height) && size.width >= 1 &&
+         size.height >= 1 && size.width <= kMaxSide && size.height <= kMaxSide;
+}
+
+bool ReadTicks(std::string_view text, int& first, int& last) {
+  const auto dots = text.find("..");
+  return dots != std::string_view::npos && ReadNumber(text.substr(0, dots), first) &&
+         ReadNumber(text.substr(dots + 2), last) && first >= 0 && first <= last &&
+         last <= kMaxTick;
+}
+
+bool ReadScript(const std::string& path, RunSetup& setup, std::string& error) {
+  std::ifstream in(path);
+  if (!in) {
+    error = "cannot open " + path;
+    return false;
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  std::optional<std::vector<MusicAnswer>> answers = ParseMusicScript(text.str(), error);
+  if (!answers) {
+    error = path + ": " + error;
+    return false;
+  }
+  setup.music.emplace(std::move(*answers));
+  return true;
+}
+
+// Applies one option that takes a value; false with `error` set if it is bad.
+bool ApplyOption(const std::string& name, const std::string& value, RenderOptions& options,
+                 std::string& error) {
+  bool ok = true;
+  if (name == "--screen") {
+    ok = ReadSize(value, options.setup.screen);
+  } else if (name == "--preview") {
+    Size preview;
+    ok = ReadSize(value, preview);
+    options.setup.preview = preview;
+  } else if (name == "--seed") {
+    ok = ReadNumber(std::string_view(value), options.setup.seed);
+  } else if (name == "--ticks") {
+    ok = ReadTicks(value, options.firstTick, options.lastTick);
+  } else if (name == "--music-rate") {
+    std::uint32_t rate = 0;
+    ok = ReadNumber(std::string_view(value), rate) && rate > 0;
+    options.setup.music = ScriptedMusicClock::Steady(rate);
+  } else if (name == "--music-script") {
+    return ReadScript(value, options.setup, error);
+  } else if (name == "--gif-step") {
+    ok = ReadNumber(std::string_view(value), options.gifStep) && options.gifStep >= 1 &&
+         options.gifStep <= 100;
+  } else if (name == "--png-dir") {
+    options.pngDir = value;
+  } else if (name == "--ppm-dir") {
+    options.ppmDir = value;
+  } else if (name == "--gif") {
+    options.gif = value;
+  } else if (name == "--trace") {
+    options.trace = value;
+  } else {
+    error = "unknown option " + name;
+    return false;
+  }
+  if (!ok) error = "bad value for " + name + ": " + value;
+  return ok;
+}
+
+}  // namespace
+
+std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& args,
+                                                std::string& error) {
+  RenderOptions options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--help" || args[i] == "-h") {
+      options.help = true;
+      continue;
+    }
+    if (i + 1 >= args.size()) {
+      error = args[i].starts_with("--") ? args[i] + " needs a value" : "unknown argument " + args[i];
+      return std::nullopt;
+    }
+    if (!ApplyOption(args[i], args[i + 1], options, error)) return std::nullopt;
+    ++i;
+  }
+  return options;
+}
+
+}  // namespace qs3::tools

@@ -1,0 +1,43 @@
+// The renderer's command line.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/headless/headless_run.h"
+
+namespace qs3::tools {
+
+struct RenderOptions {
+  RunSetup setup;
+  int firstTick = 0;
+  int lastTick = 189;  // one whole silent performance
+  std::string pngDir;
+  std::string ppmDir;
+  std::string gif;
+  int gifStep = 1;
+  std::string trace;  // "-" for standard output
+  bool help = false;
+};
+
+inline constexpr char kRenderUsage[] =
+    "usage: qs3_render [options]\n"
+    "  --screen WxH          screen size (default 800x600)\n"
+    "  --preview WxH         render the preview window of this size instead of the full screen\n"
+    "  --seed N              seed of the random placement (default 0)\n"
+    "  --ticks FIRST..LAST   ticks to write, counted from 0 (default 0..189, one performance)\n"
+    "  --music-rate BYTES    follow music that plays BYTES per tick (2205: 22050 Hz, 8-bit mono)\n"
+    "  --music-script FILE   follow a scripted position: one line a query, POSITION or 'fail CODE';\n"
+    "                        the last line repeats\n"
+    "  --png-dir DIR         write each frame as DIR/tick_NNNN.png\n"
+    "  --ppm-dir DIR         write each frame as DIR/tick_NNNN.ppm\n"
+    "  --gif FILE            write the frames as one animated GIF\n"
+    "  --gif-step K          put every K-th tick into the GIF (default 1)\n"
+    "  --trace FILE|-        write each tick's display list as text\n";
+
+// None, with the reason in `error`, for an unknown option or a bad value.
+std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& args,
+                                                std::string& error);
+
+}  // namespace qs3::tools
