@@ -1,0 +1,48 @@
+// Picture resources and a display for the graphics: resources by id, with
+// lookups recorded, and a presenter that records the palette and the frames.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "fakes/call_log.h"
+#include "platform/frame_presenter.h"
+#include "platform/resource_source.h"
+
+namespace qs3::fakes {
+
+class FakeResourceSource final : public ResourceSource {
+ public:
+  explicit FakeResourceSource(CallLog& log) : log_(log) {}
+  // Starts with the shipped pictures.
+  void AddShippedPictures();
+
+  std::map<int, std::vector<std::uint8_t>> resources;
+
+  std::optional<ResourceBytes> FindResourceBytes(int id) override;
+
+ private:
+  CallLog& log_;
+};
+
+class FakePresenter final : public FramePresenter {
+ public:
+  explicit FakePresenter(CallLog& log) : log_(log) {}
+
+  bool paletteFails = false;
+  PaletteEntries palette;
+  std::vector<std::uint32_t> lastFrame;
+  Size lastFrameSize;
+  int framesPresented = 0;
+
+  bool SelectAnimPalette(DeviceContext desktop, const PaletteEntries& entries) override;
+  void RestoreDesktopPalette() override;
+  void Present(WindowHandle window, const FrameView& frame) override;
+
+ private:
+  CallLog& log_;
+};
+
+}  // namespace qs3::fakes

@@ -1,0 +1,158 @@
+// Whole performances against files under version control: the display list
+// of every tick as text, and a few whole frames. A mismatch writes what the
+// run gave next to the build, to compare; scripts/make-golden rewrites the
+// files after a deliberate change.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "common/indexed_image.h"
+#include "platform/headless/headless_run.h"
+
+namespace qs3 {
+namespace {
+
+const std::filesystem::path kGoldenDir = QS3_GOLDEN_DIR;
+const std::filesystem::path kActualDir = QS3_GOLDEN_OUT_DIR;
+constexpr int kLastTracedTick = 190;  // a whole performance and the restart
+
+std::string ReadText(const std::filesystem::path& path) {
+  std::ifstream in(path);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string SaveActual(const std::string& name, const std::string& text) {
+  std::filesystem::create_directories(kActualDir);
+  const std::filesystem::path path = kActualDir / name;
+  std::ofstream(path) << text;
+  return path.string();
+}
+
+std::string RunTrace(const RunSetup& setup, int lastTick) {
+  HeadlessRun run(setup);
+  EXPECT_TRUE(run.Start());
+  std::string trace = TraceHeader(run);
+  for (int tick = 0; tick <= lastTick; ++tick) {
+    run.Tick();
+    trace += TraceTick(run);
+  }
+  return trace;
+}
+
+struct TraceCase {
+  const char* file;
+  Size screen;
+  std::optional<Size> preview;
+  // Lines the trace must hold, whatever else changes in it.
+  std::vector<std::string> landmarks;
+};
+
+void PrintTo(const TraceCase& c, std::ostream* os) { *os << c.file; }
+
+class GoldenTrace : public ::testing::TestWithParam<TraceCase> {};
+
+TEST_P(GoldenTrace, WholePerformanceMatchesTheFile) {
+  const TraceCase& c = GetParam();
+  const std::string actual = RunTrace({c.screen, c.preview, 0, std::nullopt}, kLastTracedTick);
+  const std::string expected = ReadText(kGoldenDir / "traces" / c.file);
+  ASSERT_FALSE(expected.empty()) << "missing golden file " << c.file;
+  if (actual != expected) {
+    ADD_FAILURE() << c.file << " differs; this run's trace is " << SaveActual(c.file, actual)
+                  << " (scripts/make-golden rewrites the golden files)";
+  }
+  for (const std::string& landmark : c.landmarks) {
+    EXPECT_NE(expected.find(landmark), std::string::npos) << c.file << " lacks: " << landmark;
+  }
+}
+
+const std::string kFirstTick800 =
+    "tick 0\n"
+    "place x=358,198,518,38 y=151 endpoint=1210000\n"
+    "Erase sheet=0 dest=358,151 src=0,0 size=160x256 fade=0\n"
+    "Sprite sheet=0 dest=358,151 src=0,0 size=160x256 fade=9\n"
+    "tick 1\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    SeedZero, GoldenTrace,
+    ::testing::Values(
+        TraceCase{"fullscreen_800x600_seed0.txt",
+                  {800, 600},
+                  std::nullopt,
+                  {kFirstTick800, "Erase sheet=1 dest=198,151 src=0,0 size=160x256 fade=0\n"
+                                  "Sprite sheet=1 dest=198,151 src=0,0 size=160x256 fade=9\n"
+                                  "tick 21\n"}},
+        TraceCase{"fullscreen_640x480_seed0.txt",
+                  {640, 480},
+                  std::nullopt,
+                  {"place x=320,160,480,0 y=110 endpoint=1210000\n"}},
+        TraceCase{"preview_152x112_on_800x600_seed0.txt",
+                  {800, 600},
+                  Size{152, 112},
+                  {"stage 152x112 scale 190", "size=30x48"}},
+        TraceCase{"preview_152x112_on_640x480_seed0.txt",
+                  {640, 480},
+                  Size{152, 112},
+                  {"stage 152x112 scale 237", "dest=113,26 src=", "size=37x60"}}),
+    [](const auto& info) {
+      std::string name = info.param.file;
+      name = name.substr(0, name.find('.'));
+      return name;
+    });
+
+struct FrameCase {
+  const char* file;
+  Size screen;
+  std::optional<Size> preview;
+  int tick;
+};
+
+void PrintTo(const FrameCase& c, std::ostream* os) { *os << c.file; }
+
+class GoldenFrame : public ::testing::TestWithParam<FrameCase> {};
+
+TEST_P(GoldenFrame, MatchesThePicture) {
+  const FrameCase& c = GetParam();
+  std::string error;
+  const auto expected = tools::ReadRgbPng(kGoldenDir / "frames" / c.file, error);
+  ASSERT_TRUE(expected) << error;
+  HeadlessRun run({c.screen, c.preview, 0, std::nullopt});
+  ASSERT_TRUE(run.Start());
+  for (int tick = 0; tick <= c.tick; ++tick) run.Tick();
+  const PixelBuffer& frame = run.Frame();
+  ASSERT_EQ(frame.Width(), expected->width);
+  ASSERT_EQ(frame.Height(), expected->height);
+  int differing = 0;
+  for (std::size_t i = 0; i < frame.Pixels().size(); ++i)
+    differing += frame.Pixels()[i] != expected->pixels[i] ? 1 : 0;
+  if (differing > 0) {
+    std::filesystem::create_directories(kActualDir);
+    const auto path = kActualDir / c.file;
+    tools::WriteRgbPng(frame.Pixels(), frame.Width(), frame.Height(), path, error);
+    ADD_FAILURE() << differing << " pixels differ from " << c.file << "; this run's frame is "
+                  << path.string();
+  }
+  // What the presenter was handed is the ComposeBuffer, whole.
+  EXPECT_EQ(run.Presenter().Pixels(), frame.Pixels());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SeedZero, GoldenFrame,
+    ::testing::Values(FrameCase{"fullscreen_800x600_seed0_tick0025.png", {800, 600}, {}, 25},
+                      FrameCase{"fullscreen_800x600_seed0_tick0100.png", {800, 600}, {}, 100},
+                      FrameCase{"fullscreen_800x600_seed0_tick0150.png", {800, 600}, {}, 150},
+                      FrameCase{"fullscreen_800x600_seed0_tick0174.png", {800, 600}, {}, 174},
+                      FrameCase{"preview_152x112_on_800x600_seed0_tick0100.png",
+                                {800, 600},
+                                Size{152, 112},
+                                100}),
+    [](const auto& info) { return "Tick" + std::to_string(info.param.tick) +
+                                  (info.param.preview ? "Preview" : "FullScreen"); });
+
+}  // namespace
+}  // namespace qs3

@@ -1,0 +1,143 @@
+// The stage the saver window drives: one frame per tick, the input method
+// kept off in full screen, the music timeline only while music is on, and no
+// state shared between two stages.
+#include "shell/performance_stage.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "fakes/fake_host.h"
+#include "fakes/fake_resources.h"
+#include "platform/headless/headless_run.h"
+
+namespace qs3 {
+namespace {
+
+using ::testing::ElementsAre;
+
+constexpr WindowHandle kWindow = 0x5000;
+
+struct CountingClock final : MusicClock {
+  int queries = 0;
+  std::uint32_t QueryPosition(PositionBlock& block) override {
+    block.position = static_cast<std::uint32_t>(++queries) * 2205u;
+    return 0;
+  }
+  void Reset() override {}
+  void PlayFromStart() override {}
+};
+
+class PerformanceStageTest : public ::testing::Test {
+ protected:
+  PerformanceStageTest() : host(log), resources(log), presenter(log) {
+    resources.AddShippedPictures();
+  }
+
+  PerformanceStage& Start(SaverMode mode, Size stage, std::int32_t scale,
+                          MusicClock* clock = nullptr) {
+    performance.emplace(GraphicsServices{resources, presenter, host}, clock);
+    const StartupState startup{mode, kNoWindow, {800, 600}, stage, scale};
+    EXPECT_TRUE(performance->InitGraphics(kWindow, 220, startup));
+    performance->SeedRandom(0);
+    performance->InitPerformance();
+    log.Clear();
+    return *performance;
+  }
+
+  fakes::CallLog log;
+  fakes::FakeHost host;
+  fakes::FakeResourceSource resources;
+  fakes::FakePresenter presenter;
+  std::optional<PerformanceStage> performance;
+};
+
+TEST_F(PerformanceStageTest, FullScreenFrameSwitchesTheInputMethodOffThenPresentsTheWholeStage) {
+  PerformanceStage& stage = Start(SaverMode::FullScreen, {800, 600}, 1000);
+  stage.ComposeFrame(kWindow, false);
+  stage.ComposeFrame(kWindow, false);
+  EXPECT_THAT(log.calls, ElementsAre("EnableIME 0", "Present 20480 800x600", "EnableIME 0",
+                                     "Present 20480 800x600"));
+  EXPECT_EQ(presenter.lastFrame, stage.ComposeBuffer().Pixels());
+}
+
+TEST_F(PerformanceStageTest, PreviewFrameLeavesTheInputMethodAlone) {
+  PerformanceStage& stage = Start(SaverMode::Preview, {152, 112}, 190);
+  stage.ComposeFrame(kWindow, false);
+  EXPECT_THAT(log.calls, ElementsAre("Present 20480 152x112"));
+}
+
+TEST_F(PerformanceStageTest, MusicPositionIsFollowedOnlyWhileMusicIsOn) {
+  CountingClock clock;
+  PerformanceStage& stage = Start(SaverMode::FullScreen, {800, 600}, 1000, &clock);
+  stage.ComposeFrame(kWindow, false);
+  EXPECT_EQ(clock.queries, 0);
+  stage.ComposeFrame(kWindow, true);
+  stage.ComposeFrame(kWindow, true);
+  EXPECT_EQ(clock.queries, 2);
+  EXPECT_EQ(stage.Performance().positionLost, 0);
+}
+
+TEST_F(PerformanceStageTest, MusicOnWithoutAPlayerRunsTheSilentTimeline) {
+  PerformanceStage& stage = Start(SaverMode::FullScreen, {800, 600}, 1000);
+  for (int tick = 0; tick < 21; ++tick) stage.ComposeFrame(kWindow, true);
+  // Performer 1 joins at tick 20 of the silent timeline.
+  EXPECT_NE(FormatDisplayList(stage.List()).find("dest=198,151"), std::string::npos);
+}
+
+// Whatever one saver does, a second one with the same seed shows the same
+// frames: nothing is kept outside the stage.
+TEST(SideBySide, SameSeedGivesIdenticalFramesAndAnotherSeedDoesNot) {
+  for (const std::optional<Size> preview : {std::optional<Size>{}, std::optional<Size>{{152, 112}}}) {
+    HeadlessRun first({{800, 600}, preview, 7, std::nullopt});
+    HeadlessRun second({{800, 600}, preview, 7, std::nullopt});
+    HeadlessRun other({{800, 600}, preview, 8, std::nullopt});
+    ASSERT_TRUE(first.Start() && second.Start() && other.Start());
+    int differingFromOther = 0;
+    for (int tick = 0; tick < 400; ++tick) {
+      first.Tick();
+      second.Tick();
+      other.Tick();
+      ASSERT_EQ(first.Frame(), second.Frame()) << "tick " << tick;
+      differingFromOther += first.Frame() == other.Frame() ? 0 : 1;
+    }
+    EXPECT_GT(differingFromOther, 300);
+  }
+}
+
+struct ScriptCase {
+  const char* text;
+  std::optional<std::vector<MusicAnswer>> expected;
+};
+
+class MusicScriptParse : public ::testing::TestWithParam<ScriptCase> {};
+
+TEST_P(MusicScriptParse, ReadsPositionsAndFailures) {
+  std::string error;
+  EXPECT_EQ(ParseMusicScript(GetParam().text, error), GetParam().expected) << error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, MusicScriptParse,
+    ::testing::Values(
+        ScriptCase{"2205\n4410\n", std::vector<MusicAnswer>{{0, 2205}, {0, 4410}}},
+        ScriptCase{"# comment\n\n 100 # trailing\nfail 5\r\n",
+                   std::vector<MusicAnswer>{{0, 100}, {5, 0}}},
+        ScriptCase{"", std::vector<MusicAnswer>{}},
+        ScriptCase{"12x\n", std::nullopt}, ScriptCase{"fail 0\n", std::nullopt},
+        ScriptCase{"-1\n", std::nullopt}, ScriptCase{"99999999999\n", std::nullopt}));
+
+TEST(ScriptedMusicClock, LastAnswerRepeatsAndAStartBeginsTheScriptAgain) {
+  ScriptedMusicClock clock({{0, 10}, {0, 20}, {7, 0}});
+  clock.PlayFromStart();
+  PositionBlock block;
+  std::vector<std::uint32_t> codes;
+  for (int i = 0; i < 4; ++i) codes.push_back(clock.QueryPosition(block));
+  EXPECT_EQ(codes, (std::vector<std::uint32_t>{0, 0, 7, 7}));
+  EXPECT_EQ(block.position, 20u);
+  clock.PlayFromStart();
+  clock.QueryPosition(block);
+  EXPECT_EQ(block.position, 10u);
+}
+
+}  // namespace
+}  // namespace qs3
