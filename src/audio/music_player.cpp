@@ -14,6 +14,10 @@ bool ValidSlot(int slot) {
 
 }  // namespace
 
+MusicPlayer::~MusicPlayer() {
+  if (deviceOpen_) CloseMusic();
+}
+
 int MusicPlayer::OpenMusic(WindowHandle window) {
   slots_ = {};
   deviceOpen_ = false;

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "animation/music_clock.h"
+#include "audio/music_service.h"
 #include "platform/wave_device.h"
 
 namespace qs3 {
@@ -28,21 +28,23 @@ struct SoundSlot {
   WaveHeader header;
 };
 
-class MusicPlayer final : public MusicClock {
+class MusicPlayer final : public MusicService {
  public:
   MusicPlayer(WaveDevice& device, MusicFiles& files) : device_(device), files_(files) {}
+  // Stops the device before the samples it reads go away.
+  ~MusicPlayer() override;
   // The device keeps the slots' headers by address.
   MusicPlayer(const MusicPlayer&) = delete;
   MusicPlayer& operator=(const MusicPlayer&) = delete;
 
   // 1 when the device is open, 0 when not.
-  int OpenMusic(WindowHandle window);
+  int OpenMusic(WindowHandle window) override;
   // 1 when the slot holds the file's "data" chunk and its header is prepared.
-  int LoadSound(const char* path, int slot);
+  int LoadSound(const char* path, int slot) override;
   // 1 when the slot is playing; looped only when `looped` equals 1.
-  int PlaySlot(int slot, std::int32_t looped);
+  int PlaySlot(int slot, std::int32_t looped) override;
   // 1 when the device was stopped and closed.
-  int CloseMusic();
+  int CloseMusic() override;
 
   bool DeviceOpen() const { return deviceOpen_; }
   int CurrentSlot() const { return currentSlot_; }

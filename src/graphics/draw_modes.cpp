@@ -48,15 +48,25 @@ void ForEachPixel(PixelBuffer& compose, const PixelBuffer* stage, const SpriteSh
                                    {sheet.mask.Width(), sheet.colour.Width()});
   const Span rows = VisibleSpan(rect.destY, rect.srcY, rect.height, {compose.Height(), stageHeight},
                                 {sheet.mask.Height(), sheet.colour.Height()});
+  const auto first = static_cast<int>(columns.first);
+  const auto count = static_cast<int>(columns.last - columns.first);
+  if (count <= 0) return;
+  const auto destX = static_cast<int>(rect.destX + columns.first);
+  const auto srcX = static_cast<int>(rect.srcX + columns.first);
+  // Row pointers taken once per row, at the first visible pixel, keep the
+  // inner loop free of index arithmetic and of the test for the stage.
   for (std::int64_t j = rows.first; j < rows.last; ++j) {
     const auto destY = static_cast<int>(rect.destY + j);
     const auto srcY = static_cast<int>(rect.srcY + j);
-    for (std::int64_t i = columns.first; i < columns.last; ++i) {
-      const auto destX = static_cast<int>(rect.destX + i);
-      const auto srcX = static_cast<int>(rect.srcX + i);
-      const std::uint32_t stagePixel = stage ? stage->At(destX, destY) : kBlack;
-      combine(compose.At(destX, destY), sheet.mask.At(srcX, srcY), sheet.colour.At(srcX, srcY),
-              stagePixel, static_cast<int>(i), static_cast<int>(j));
+    std::uint32_t* out = compose.Row(destY) + destX;
+    const std::uint32_t* mask = sheet.mask.Row(srcY) + srcX;
+    const std::uint32_t* colour = sheet.colour.Row(srcY) + srcX;
+    const auto row = static_cast<int>(j);
+    if (stage != nullptr) {
+      const std::uint32_t* staged = stage->Row(destY) + destX;
+      for (int k = 0; k < count; ++k) combine(out[k], mask[k], colour[k], staged[k], first + k, row);
+    } else {
+      for (int k = 0; k < count; ++k) combine(out[k], mask[k], colour[k], kBlack, first + k, row);
     }
   }
 }

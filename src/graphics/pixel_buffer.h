@@ -33,6 +33,10 @@ class PixelBuffer {
   std::uint32_t At(int x, int y) const { return pixels_[Index(x, y)]; }
   std::uint32_t& At(int x, int y) { return pixels_[Index(x, y)]; }
 
+  // The pixels of row y, which must lie inside the buffer.
+  std::uint32_t* Row(int y) { return pixels_.data() + Index(0, y); }
+  const std::uint32_t* Row(int y) const { return pixels_.data() + Index(0, y); }
+
   void Fill(std::uint32_t value);
   const std::vector<std::uint32_t>& Pixels() const { return pixels_; }
 

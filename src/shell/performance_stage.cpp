@@ -31,8 +31,8 @@ void PerformanceStage::ComposeFrame(WindowHandle window, bool musicEnabled) {
   // Some input methods switch themselves back on; a full-screen saver keeps
   // them off so that a key press reaches the window instead of a composition.
   if (startup_.mode == SaverMode::FullScreen) services_.host.EnableInputMethod(false);
-  if (musicEnabled && music_ != nullptr) {
-    MusicTimelineTick(timeline_, list_, *music_);
+  if (musicEnabled) {
+    MusicTimelineTick(timeline_, list_, music_);
   } else {
     SilentTimelineTick(timeline_, list_);
   }

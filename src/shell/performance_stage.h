@@ -4,7 +4,7 @@
 // side by side never share anything.
 #pragma once
 
-#include "animation/music_clock.h"
+#include "audio/music_service.h"
 #include "animation/timeline.h"
 #include "graphics/display_list.h"
 #include "graphics/graphics_state.h"
@@ -14,16 +14,17 @@ namespace qs3 {
 
 class PerformanceStage : public SaverStage {
  public:
-  // `music` is the clock the music timeline follows while music is on; the
-  // stage has no player of its own yet, so OpenMusic fails and the saver
-  // runs silent.
-  PerformanceStage(GraphicsServices services, MusicClock* music = nullptr)
+  // `music` plays the background music and is the clock the music timeline
+  // follows while music is on.
+  PerformanceStage(GraphicsServices services, MusicService& music)
       : services_(services), music_(music) {}
 
-  bool OpenMusic(WindowHandle) override { return false; }
-  bool LoadSound(const char*, int) override { return false; }
-  bool PlaySlot(int, std::int32_t) override { return false; }
-  void CloseMusic() override {}
+  bool OpenMusic(WindowHandle window) override { return music_.OpenMusic(window) != 0; }
+  bool LoadSound(const char* path, int slot) override { return music_.LoadSound(path, slot) != 0; }
+  bool PlaySlot(int slot, std::int32_t looped) override {
+    return music_.PlaySlot(slot, looped) != 0;
+  }
+  void CloseMusic() override { music_.CloseMusic(); }
 
   bool InitGraphics(WindowHandle window, DeviceContext desktop,
                     const StartupState& startup) override;
@@ -43,7 +44,7 @@ class PerformanceStage : public SaverStage {
 
  private:
   GraphicsServices services_;
-  MusicClock* music_;
+  MusicService& music_;
   StartupState startup_;
   GraphicsState graphics_;
   DisplayList list_;

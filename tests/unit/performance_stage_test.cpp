@@ -17,8 +17,24 @@ using ::testing::ElementsAre;
 
 constexpr WindowHandle kWindow = 0x5000;
 
-struct CountingClock final : MusicClock {
+// Music that plays on, counting the position queries, with scripted results
+// of the player's operations.
+struct CountingMusic final : MusicService {
   int queries = 0;
+  int result = 1;
+  std::vector<std::string> calls;
+  int OpenMusic(WindowHandle) override { return Note("OpenMusic"); }
+  int LoadSound(const char* path, int slot) override {
+    return Note(std::string("LoadSound ") + path + " " + std::to_string(slot));
+  }
+  int PlaySlot(int slot, std::int32_t looped) override {
+    return Note("PlaySlot " + std::to_string(slot) + " " + std::to_string(looped));
+  }
+  int CloseMusic() override { return Note("CloseMusic"); }
+  int Note(std::string call) {
+    calls.push_back(std::move(call));
+    return result;
+  }
   std::uint32_t QueryPosition(PositionBlock& block) override {
     block.position = static_cast<std::uint32_t>(++queries) * 2205u;
     return 0;
@@ -34,8 +50,9 @@ class PerformanceStageTest : public ::testing::Test {
   }
 
   PerformanceStage& Start(SaverMode mode, Size stage, std::int32_t scale,
-                          MusicClock* clock = nullptr) {
-    performance.emplace(GraphicsServices{resources, presenter, host}, clock);
+                          MusicService* music = nullptr) {
+    performance.emplace(GraphicsServices{resources, presenter, host},
+                        music != nullptr ? *music : noMusic);
     const StartupState startup{mode, kNoWindow, {800, 600}, stage, scale};
     EXPECT_TRUE(performance->InitGraphics(kWindow, 220, startup));
     performance->SeedRandom(0);
@@ -48,6 +65,7 @@ class PerformanceStageTest : public ::testing::Test {
   fakes::FakeHost host;
   fakes::FakeResourceSource resources;
   fakes::FakePresenter presenter;
+  NoMusic noMusic;
   std::optional<PerformanceStage> performance;
 };
 
@@ -67,7 +85,7 @@ TEST_F(PerformanceStageTest, PreviewFrameLeavesTheInputMethodAlone) {
 }
 
 TEST_F(PerformanceStageTest, MusicPositionIsFollowedOnlyWhileMusicIsOn) {
-  CountingClock clock;
+  CountingMusic clock;
   PerformanceStage& stage = Start(SaverMode::FullScreen, {800, 600}, 1000, &clock);
   stage.ComposeFrame(kWindow, false);
   EXPECT_EQ(clock.queries, 0);
@@ -77,11 +95,18 @@ TEST_F(PerformanceStageTest, MusicPositionIsFollowedOnlyWhileMusicIsOn) {
   EXPECT_EQ(stage.Performance().positionLost, 0);
 }
 
-TEST_F(PerformanceStageTest, MusicOnWithoutAPlayerRunsTheSilentTimeline) {
-  PerformanceStage& stage = Start(SaverMode::FullScreen, {800, 600}, 1000);
-  for (int tick = 0; tick < 21; ++tick) stage.ComposeFrame(kWindow, true);
-  // Performer 1 joins at tick 20 of the silent timeline.
-  EXPECT_NE(FormatDisplayList(stage.List()).find("dest=198,151"), std::string::npos);
+TEST_F(PerformanceStageTest, MusicCallsReachThePlayerAndTheirResultsComeBack) {
+  CountingMusic music;
+  PerformanceStage& stage = Start(SaverMode::FullScreen, {800, 600}, 1000, &music);
+  EXPECT_TRUE(stage.OpenMusic(kWindow));
+  EXPECT_TRUE(stage.LoadSound("D:\\BGM10.SSS", 0));
+  EXPECT_TRUE(stage.PlaySlot(0, 1));
+  music.result = 0;
+  EXPECT_FALSE(stage.OpenMusic(kWindow));
+  EXPECT_FALSE(stage.PlaySlot(0, 0));
+  stage.CloseMusic();
+  EXPECT_THAT(music.calls, ElementsAre("OpenMusic", "LoadSound D:\\BGM10.SSS 0", "PlaySlot 0 1",
+                                       "OpenMusic", "PlaySlot 0 0", "CloseMusic"));
 }
 
 // Whatever one saver does, a second one with the same seed shows the same

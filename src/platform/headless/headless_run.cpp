@@ -18,13 +18,16 @@ HeadlessRun::HeadlessRun(RunSetup setup)
       startup_(StartupFor(setup_)),
       host_(setup_.screen),
       stage_(GraphicsServices{resources_, presenter_, host_},
-             setup_.music ? &*setup_.music : nullptr) {}
+             setup_.music ? static_cast<MusicService&>(*setup_.music) : noMusic_) {}
 
+// In the order of the saver window's creation: music, graphics, the
+// performance, then the music started.
 bool HeadlessRun::Start() {
+  const bool music = setup_.music && stage_.OpenMusic(kWindow) && stage_.LoadSound("music", 0);
   if (!stage_.InitGraphics(kWindow, host_.AcquireDesktopContext(), startup_)) return false;
   stage_.SeedRandom(setup_.seed);
   stage_.InitPerformance();
-  if (setup_.music) setup_.music->PlayFromStart();
+  if (music) stage_.PlaySlot(0, 0);
   return true;
 }
 

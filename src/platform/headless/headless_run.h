@@ -55,6 +55,7 @@ class HeadlessRun {
   HeadlessHost host_;
   HeadlessPresenter presenter_;
   EmbeddedResourceSource resources_;
+  NoMusic noMusic_;
   PerformanceStage stage_;
   int ticksDone_ = 0;
 };
