@@ -22,6 +22,9 @@ BUILD = ROOT / "build" / "windows"
 SAVER = BUILD / "qs3.scr"
 PREFIX = BUILD / "wine-prefix"
 SHOT = BUILD / "qs3-screenshot.png"
+# The data folder as the saver expects it: the signature file beside "QS3",
+# which holds the music. Started there, the saver finds its music.
+DATA = ROOT / "data"
 VIRTUAL_DISPLAY = ":93"
 WINE_ENV = {
     "WINEDEBUG": "-all",
@@ -54,7 +57,7 @@ def run_on_desktop(display: str, switches: list[str]) -> int:
     env = wine_env(display)
     boot_prefix(env)
     print(f"run: qs3.scr {' '.join(switches)} on {display}; move the mouse or press a key to end it")
-    return subprocess.run(["wine", str(SAVER), *switches], env=env).returncode
+    return subprocess.run(["wine", str(SAVER), *switches], env=env, cwd=DATA).returncode
 
 
 def window_of(title: str, env: dict[str, str]) -> str:
@@ -73,14 +76,14 @@ def run_headless(switches: list[str]) -> int:
     try:
         time.sleep(1)
         boot_prefix(env)
-        saver = subprocess.Popen(["wine", str(SAVER), *switches], env=env)
+        saver = subprocess.Popen(["wine", str(SAVER), *switches], env=env, cwd=DATA)
         window = ""
         for _ in range(100):
             window = window_of("QS3_10", env)
             if window or saver.poll() is not None:
                 break
             time.sleep(0.1)
-        time.sleep(1.5)
+        time.sleep(3)  # the first player has faded in by then
         subprocess.run(["import", "-display", VIRTUAL_DISPLAY, "-window", "root", str(SHOT)],
                        capture_output=True)
         if window:
