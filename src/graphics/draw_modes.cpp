@@ -64,7 +64,8 @@ void ForEachPixel(PixelBuffer& compose, const PixelBuffer* stage, const SpriteSh
     const auto row = static_cast<int>(j);
     if (stage != nullptr) {
       const std::uint32_t* staged = stage->Row(destY) + destX;
-      for (int k = 0; k < count; ++k) combine(out[k], mask[k], colour[k], staged[k], first + k, row);
+      for (int k = 0; k < count; ++k)
+        combine(out[k], mask[k], colour[k], staged[k], first + k, row);
     } else {
       for (int k = 0; k < count; ++k) combine(out[k], mask[k], colour[k], kBlack, first + k, row);
     }

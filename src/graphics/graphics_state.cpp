@@ -9,12 +9,12 @@ namespace {
 // allocation the machine cannot give.
 constexpr std::int64_t kMaxStagePixels = 40'000'000;
 
-bool LoadSheetBitmaps(GraphicsState& state, GraphicsServices services,
-                      const GraphicsTarget& target, bool asMask) {
+bool LoadSheetBitmaps(GraphicsState& state, GraphicsServices services, const GraphicsTarget& target,
+                      bool asMask) {
   for (int sheet = 0; sheet < kSheetCount; ++sheet) {
     const auto index = static_cast<std::size_t>(sheet);
-    std::optional<PixelBuffer> bitmap = LoadPackedBitmap(
-        services.resources, kSheetResources[index], asMask, target.mode, target.scaleFactor);
+    std::optional<PixelBuffer> bitmap = LoadPackedBitmap(services.resources, kSheetResources[index],
+                                                         asMask, target.mode, target.scaleFactor);
     if (!bitmap) return false;
     SpriteSheet& slot = state.sheets[index];
     (asMask ? slot.mask : slot.colour) = std::move(*bitmap);

@@ -4,8 +4,8 @@
 // side by side never share anything.
 #pragma once
 
-#include "audio/music_service.h"
 #include "animation/timeline.h"
+#include "audio/music_service.h"
 #include "graphics/display_list.h"
 #include "graphics/graphics_state.h"
 #include "shell/saver_stage.h"

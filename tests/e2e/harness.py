@@ -27,6 +27,11 @@ WINE_ENV = {
 }
 SAVER_TITLE = "QS3_10"
 PREVIEW_TITLE = "SSPREVIEW"
+# A Wine virtual desktop of this size, opened at the top-left of the display
+# for the cases that compare pixels with the renderer's frames.
+SMALL_DESKTOP = "qs3e2e"
+SMALL_SCREEN = (640, 480)
+RENDERER_MISSING = "build the linux preset first: the renderer draws the expected frames"
 
 
 class CaseFailure(Exception):
@@ -58,6 +63,7 @@ class Harness:
         self.shots = self.root / "shots"
         self.saver = self.build_dir / "qs3.scr"
         self.testhost_exe = self.build_dir / "qs3_testhost.exe"
+        self.renderer = self.build_dir.parent / "linux" / "tools" / "qs3_render"
         self.display = ""
         self.keeper_pid = 0
         self.started: list[subprocess.Popen] = []
@@ -187,6 +193,20 @@ class Harness:
         self.note(f"started qs3.scr {' '.join(args)} (pid {process.pid})")
         return process
 
+    def start_saver_in(self, folder: Path, extra_env: dict[str, str],
+                       *args: str) -> subprocess.Popen:
+        """Starts qs3.scr with FOLDER as its current directory (a data folder
+        with the signature file) and Wine's sound drivers enabled, so that the
+        sound server named in EXTRA_ENV, if any, plays the music."""
+        env = self.env()
+        env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
+        env.update(extra_env)
+        process = subprocess.Popen(["wine", str(self.saver), *args], env=env, cwd=folder,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.started.append(process)
+        self.note(f"started qs3.scr {' '.join(args)} in {folder} (pid {process.pid})")
+        return process
+
     def start_testhost(self, *args: str) -> subprocess.Popen:
         process = subprocess.Popen(["wine", str(self.testhost_exe), *args], env=self.env(),
                                    cwd=self.work_dir, stdout=subprocess.PIPE,
@@ -243,7 +263,8 @@ class Harness:
                 continue
             try:
                 cmdline = (proc / "cmdline").read_bytes().lower()
-                if b"qs3.scr" not in cmdline and b"qs3_testhost" not in cmdline:
+                if not any(name in cmdline for name in (b"qs3.scr", b"qs3_testhost",
+                                                        f"/desktop={SMALL_DESKTOP},".encode())):
                     continue
                 if marker not in (proc / "environ").read_bytes().split(b"\0"):
                     continue
@@ -252,6 +273,7 @@ class Harness:
             except (OSError, ProcessLookupError):
                 continue
         self.wait_windows_gone()
+        self.wait_small_desktop_gone()
 
     def wait_windows_gone(self, timeout: float = 5) -> None:
         deadline = time.monotonic() + timeout
@@ -261,6 +283,51 @@ class Harness:
                 return
             time.sleep(0.2)
         raise CaseFailure("a saver window outlived its process")
+
+    # ----- the small virtual desktop ---------------------------------------
+
+    def start_in_small_desktop(self, exe: Path, *args: str,
+                               stdout: int = subprocess.DEVNULL) -> subprocess.Popen:
+        """Starts EXE ARGS inside a Wine virtual desktop of SMALL_SCREEN; the
+        programs in it see that as the whole screen."""
+        if not exe.exists():
+            raise CaseFailure(f"{exe} has not been built")
+        width, height = SMALL_SCREEN
+        process = subprocess.Popen(
+            ["wine", "explorer", f"/desktop={SMALL_DESKTOP},{width}x{height}", windows_path(exe),
+             *args], env=self.env(), cwd=self.work_dir, stdout=stdout,
+            stderr=subprocess.DEVNULL)
+        self.started.append(process)
+        self.note(f"started {exe.name} {' '.join(args)} in desktop {SMALL_DESKTOP} "
+                  f"(pid {process.pid})")
+        return process
+
+    def small_desktop_windows(self) -> list[str]:
+        found = self.command(["xdotool", "search", "--name", f"^{SMALL_DESKTOP} - Wine desktop$"],
+                             timeout=15)
+        return found.stdout.split()
+
+    def small_desktop_origin(self, timeout: float = 30) -> tuple[int, int]:
+        """Where the virtual desktop's X window lies on the display, once it is
+        there at its full size."""
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            for window in self.small_desktop_windows():
+                shape = dict(line.split("=", 1) for line in self.xdotool(
+                    "getwindowgeometry", "--shell", window).splitlines() if "=" in line)
+                if (int(shape["WIDTH"]), int(shape["HEIGHT"])) == SMALL_SCREEN:
+                    self.note(f"desktop {SMALL_DESKTOP} at {shape['X']},{shape['Y']}")
+                    return int(shape["X"]), int(shape["Y"])
+            time.sleep(0.2)
+        raise CaseFailure(f"no {SMALL_SCREEN[0]}x{SMALL_SCREEN[1]} X window for the Wine desktop "
+                          f"{SMALL_DESKTOP!r} within {timeout} s")
+
+    def wait_small_desktop_gone(self, timeout: float = 10) -> None:
+        deadline = time.monotonic() + timeout
+        while self.small_desktop_windows():
+            if time.monotonic() > deadline:
+                raise CaseFailure(f"the Wine desktop {SMALL_DESKTOP!r} outlived its programs")
+            time.sleep(0.2)
 
     # ----- X input and pictures ------------------------------------------
 
@@ -293,6 +360,36 @@ class Harness:
                      timeout=30, check=True)
         return path
 
+    def grab(self, x: int, y: int, width: int, height: int) -> bytes:
+        """The display's pixels in that rectangle, 3 bytes (R, G, B) each, rows
+        top-down."""
+        with tempfile.TemporaryDirectory() as folder:
+            path = Path(folder) / "grab.ppm"
+            self.command(["import", "-display", self.display, "-window", "root", "-crop",
+                          f"{width}x{height}+{x}+{y}", "+repage", "-depth", "8", str(path)],
+                         timeout=30, check=True)
+            size, pixels = read_ppm(path)
+        if size != (width, height):
+            raise CaseFailure(f"a {width}x{height} grab came back {size[0]}x{size[1]}")
+        return pixels
+
+    def render(self, name: str, *args: str) -> dict[bytes, int]:
+        """The renderer's frames for ARGS, each distinct picture with the first
+        tick that shows it."""
+        if not self.renderer.exists():
+            raise CaseFailure(f"no renderer at {self.renderer}: {RENDERER_MISSING}")
+        folder = self.root / "expected" / name
+        shutil.rmtree(folder, ignore_errors=True)
+        folder.mkdir(parents=True)
+        self.command([str(self.renderer), *args, "--ppm-dir", str(folder)], timeout=60,
+                     check=True)
+        frames: dict[bytes, int] = {}
+        for path in sorted(folder.glob("tick_*.ppm")):
+            frames.setdefault(read_ppm(path)[1], int(path.stem.split("_")[1]))
+        expect(bool(frames), f"the renderer wrote no frames for {' '.join(args)}")
+        self.note(f"renderer {' '.join(args)}: {len(frames)} distinct frames")
+        return frames
+
     def crop(self, shot: Path, x: int, y: int, width: int, height: int, out: Path) -> Path:
         self.command(["convert", str(shot), "-crop", f"{width}x{height}+{x}+{y}", "+repage",
                       str(out)], timeout=30, check=True)
@@ -315,6 +412,32 @@ class Harness:
         print("what was seen:")
         for line in self.log:
             print("  " + line)
+
+
+def read_ppm(path: Path) -> tuple[tuple[int, int], bytes]:
+    """Size and pixels of a binary (P6) PPM with 8-bit channels."""
+    data = path.read_bytes()
+    fields = data.split(maxsplit=4)
+    if len(fields) < 5 or fields[0] != b"P6" or fields[3] != b"255":
+        raise CaseFailure(f"{path} is not an 8-bit P6 picture")
+    width, height = int(fields[1]), int(fields[2])
+    return (width, height), data[len(data) - width * height * 3:]
+
+
+def write_ppm(path: Path, size: tuple[int, int], pixels: bytes) -> Path:
+    path.write_bytes(b"P6\n%d %d\n255\n" % size + pixels)
+    return path
+
+
+def differing_pixels(a: bytes, b: bytes, width: int) -> int:
+    """How many pixels of two same-sized pictures differ; equal rows are skipped
+    whole, which keeps near matches quick."""
+    row = width * 3
+    count = 0
+    for start in range(0, len(a), row):
+        if a[start:start + row] != b[start:start + row]:
+            count += sum(a[i:i + 3] != b[i:i + 3] for i in range(start, start + row, 3))
+    return count
 
 
 def expect(condition: bool, message: str) -> None:

@@ -7,12 +7,14 @@
     run.py list                           name every case
 
 DIR defaults to build/windows of this checkout; it holds qs3.scr and
-qs3_testhost.exe. Each case prints what it saw when a check fails.
+qs3_testhost.exe. --renderer names the Linux qs3_render that draws the frames
+the pixel cases expect. Each case prints what it saw when a check fails.
 """
 
 from __future__ import annotations
 
 import argparse
+import subprocess
 import sys
 import time
 from pathlib import Path
@@ -20,9 +22,12 @@ from pathlib import Path
 sys.dont_write_bytecode = True  # keep the source folder clean
 sys.path.insert(0, str(Path(__file__).resolve().parent))
 
+import audio  # noqa: E402
 from harness import (PREVIEW_TITLE, SAVER_TITLE, SCREEN_HEIGHT, SCREEN_WIDTH,  # noqa: E402
-                     CaseFailure, Harness, expect, expect_fields, parse_report)
+                     SMALL_SCREEN, CaseFailure, Harness, differing_pixels, expect, expect_fields,
+                     parse_report, write_ppm)
 
+SHOW_TIMEOUT = 10  # seconds a saver window gets to become visible
 EXIT_TIMEOUT = 10  # seconds a saver gets to end after qualifying input
 STILL_RUNNING_AFTER = 2.0  # seconds a saver must survive input that does not count
 RUN_TIMEOUT_MS = "10000"  # what the test host gives a saver that should end by itself
@@ -44,6 +49,12 @@ def start_full_screen(h: Harness, *args: str):
         code = h.wait_exit(saver, 0.1)
         state = "still running" if code is None else f"exited with {code}"
         raise CaseFailure(f"no window titled {SAVER_TITLE!r} appeared (the saver {state})")
+    # The window exists a moment before it is shown (the graphics start in
+    # between), so wait for it to become visible.
+    deadline = time.monotonic() + SHOW_TIMEOUT
+    while window.get("visible") != "1" and time.monotonic() < deadline:
+        time.sleep(0.2)
+        window = h.testhost("find", SAVER_TITLE)
     expect_fields(window, {
         "count": "1", "class": SAVER_TITLE, "visible": "1", "topmost": "1", "parent": "0",
         "left": "0", "top": "0", "right": str(SCREEN_WIDTH), "bottom": str(SCREEN_HEIGHT),
@@ -284,6 +295,132 @@ def embedded_resources(h: Harness) -> None:
            f"icon group 101: {group}, qs3.ico holds {icon_count} images")
 
 
+# ----- pixels against the renderer ---------------------------------------------------
+
+MATCH_TIMEOUT = 40  # seconds of screenshots before a picture must have matched a frame
+SHOT_INTERVAL = 0.4  # seconds between screenshots
+SMALL_SCREEN_ARG = f"{SMALL_SCREEN[0]}x{SMALL_SCREEN[1]}"
+
+
+def is_blank(pixels: bytes) -> bool:
+    return pixels.count(0) == len(pixels)
+
+
+def expect_shown_frame(h: Harness, name: str, area: tuple[int, int, int, int],
+                       frames: dict[bytes, int]) -> None:
+    """Screenshots AREA until it equals, pixel for pixel, one of the frames
+    that is not blank (a black window must not pass); one taken mid-update
+    may miss, so it keeps trying for MATCH_TIMEOUT seconds."""
+    x, y, width, height = area
+    candidates = {pixels: tick for pixels, tick in frames.items() if not is_blank(pixels)}
+    shots = 0
+    last_seen = b""
+    deadline = time.monotonic() + MATCH_TIMEOUT
+    while time.monotonic() < deadline:
+        pixels = h.grab(x, y, width, height)
+        shots += 1
+        if pixels in candidates:
+            h.note(f"screenshot {shots} equals the frame of tick {candidates[pixels]}")
+            print(f"matched tick {candidates[pixels]} on screenshot {shots}")
+            return
+        if not is_blank(pixels):
+            last_seen = pixels
+        time.sleep(SHOT_INTERVAL)
+    if not last_seen:
+        raise CaseFailure(f"all {shots} screenshots of {width}x{height}+{x}+{y} were black")
+    differences, tick, best = min((differing_pixels(last_seen, pixels, width), tick, pixels)
+                                  for pixels, tick in candidates.items())
+    seen = write_ppm(h.shots / f"{name}_seen.ppm", (width, height), last_seen)
+    expected = write_ppm(h.shots / f"{name}_tick_{tick:04d}.ppm", (width, height), best)
+    raise CaseFailure(f"none of {shots} screenshots equals a renderer frame; the last one "
+                      f"({seen}) is nearest tick {tick} ({expected}), {differences} of "
+                      f"{width * height} pixels differ")
+
+
+def fullscreen_frame_matches_renderer(h: Harness) -> None:
+    frames = h.render("full", "--screen", SMALL_SCREEN_ARG, "--ticks", "0..189")
+    h.start_in_small_desktop(h.saver, "/s")
+    x, y = h.small_desktop_origin()
+    expect_shown_frame(h, "fullscreen_frame", (x, y, *SMALL_SCREEN), frames)
+
+
+# ----- music on a sound server with no hardware -------------------------------------
+
+DATA_DIR = Path(__file__).resolve().parents[2] / "data"
+MUSIC_FILE = DATA_DIR / "QS3" / "BGM10.SSS"
+MUSIC_RATE = 22050  # bytes a second: 8-bit mono at 22050 Hz
+# The ending cue comes 30000 bytes after an end point of 1050000 + 20000 k.
+ENDING_CUES = [(1050000 + 20000 * k + 30000) / MUSIC_RATE for k in range(10)]
+RESTART_GAP = 4.1  # 41 ticks of 100 ms from the ending cue to the restart
+MUSIC_RUN = 68  # seconds: the latest ending (57.2 s), the gap, then the restart
+
+
+def start_music_saver(h: Harness, extra_env: dict[str, str]):
+    h.mouse_to(*CENTRE)
+    saver = h.start_saver_in(DATA_DIR, extra_env, "/s")
+    window = h.testhost("find", SAVER_TITLE, "15000")
+    if window.get("found") != "1":
+        raise CaseFailure("no full-screen window appeared with music on")
+    return saver
+
+
+def end_with_key(h: Harness, saver) -> None:
+    h.press_key(SAVER_TITLE)
+    expect_ends(h, saver, "a key press")
+
+
+def music_plays_and_restarts(h: Harness) -> None:
+    """The saver plays BGM10.SSS from its beginning, the ending cue stops it
+    where the position says (so the position advanced at 22050 bytes a
+    second), and the restart 4.1 s later plays it from the beginning again."""
+    expect(audio.PulseSession.available(), "pulseaudio and parecord are not installed")
+    music = audio.read_samples(MUSIC_FILE)
+    with audio.PulseSession(h.root / "pulse") as pulse:
+        saver = start_music_saver(h, pulse.env())
+        time.sleep(MUSIC_RUN)
+        end_with_key(h, saver)
+        time.sleep(2)  # the recorder's tail
+        pulse.stop_recording()
+        captured = audio.read_samples(pulse.capture)
+    levels = audio.envelope(captured)
+    # Pauses are a second or more of silence; the music itself has shorter rests.
+    pauses = [run for run in audio.runs(levels) if not run[0] and run[2] >= 20]
+    h.note(f"captured {len(captured)} bytes; pauses (window, count): {pauses}")
+    start = next((i for i, level in enumerate(levels) if audio.sounding(level)), None)
+    expect(start is not None, "no sound was captured")
+    after = [run for run in pauses if run[1] > start]
+    expect(len(after) >= 1 and after[0][1] + after[0][2] < len(levels),
+           f"want the music, a pause and the music again; pauses at {pauses}")
+    stop, restart = after[0][1], after[0][1] + after[0][2]
+    following = after[1][1] if len(after) > 1 else len(levels)
+    played = audio.seconds(stop - start)
+    gap = audio.seconds(restart - stop)
+    print(f"music from {audio.seconds(start):.2f} s for {played:.2f} s, pause {gap:.2f} s")
+    # Had the position been lost, the tick cues would have ended the
+    # performance at 37.5 s; Wine's sound runs a little off the file's clock
+    # under load, so the cut is only placed among the possible ending cues.
+    earliest, latest = ENDING_CUES[0] - 1.0, ENDING_CUES[-1] + 1.0
+    expect(earliest < played < latest,
+           f"the music stopped after {played:.2f} s; the ending cues fall between "
+           f"{ENDING_CUES[0]:.2f} and {ENDING_CUES[-1]:.2f} s")
+    expect(abs(gap - RESTART_GAP) < 0.8, f"the pause lasted {gap:.2f} s, want about {RESTART_GAP}")
+    window = audio.WINDOW
+    opening, _ = audio.follows(captured, music, start * window, 2 * audio.RATE)
+    again, _ = audio.follows(captured, music, restart * window,
+                             min(2 * audio.RATE, (following - restart) * window))
+    print(f"loudness against the file's first 2 s: {opening:.4f} at the start, "
+          f"{again:.4f} after the restart")
+    expect(opening > 0.95, f"the music does not begin as the file does (r = {opening:.3f})")
+    expect(again > 0.95, f"the restart does not play the file from its start (r = {again:.3f})")
+
+
+def music_without_sound_server_runs_silent(h: Harness) -> None:
+    """With music on but no sound server, the saver runs and ends cleanly."""
+    saver = start_music_saver(h, {"PULSE_SERVER": "unix:/nonexistent/qs3-no-server"})
+    expect_still_running(h, saver, "starting with music on and no sound server")
+    end_with_key(h, saver)
+
+
 # ----- the table ------------------------------------------------------------------
 
 CASES = {
@@ -312,6 +449,9 @@ CASES = {
     "password_string_set": password_set("REG_SZ", "1", press_key, "a key press"),
     "junk_settings_file": junk_settings_file,
     "embedded_resources": embedded_resources,
+    "fullscreen_frame_matches_renderer": fullscreen_frame_matches_renderer,
+    "music_plays_and_restarts": music_plays_and_restarts,
+    "music_without_sound_server_runs_silent": music_without_sound_server_runs_silent,
     "no_settings_file_written": no_settings_file_written,
 }
 
@@ -346,11 +486,16 @@ def main() -> int:
                                      formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--build-dir", type=Path, default=default_build)
     parser.add_argument("--saver", type=Path, help="qs3.scr to test (default: in the build dir)")
+    parser.add_argument("--renderer", type=Path,
+                        help="qs3_render that draws the expected frames "
+                             "(default: build/linux/tools/qs3_render beside the build dir)")
     parser.add_argument("names", nargs="+", help="setup, cleanup, list or case names")
     options = parser.parse_args()
     h = Harness(options.build_dir)
     if options.saver:
         h.saver = options.saver.resolve()
+    if options.renderer:
+        h.renderer = options.renderer.resolve()
     if options.names == ["list"]:
         print("\n".join(CASES))
         return 0

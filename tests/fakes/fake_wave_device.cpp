@@ -93,7 +93,8 @@ std::vector<std::uint8_t> MakeWaveFile(const std::vector<std::uint8_t>& samples)
   AppendText(bytes, "WAVE");
   AppendText(bytes, "fmt ");
   AppendLe32(bytes, 16);
-  for (const std::uint32_t word : {0x00010001u, 22050u, 22050u, 0x00080001u}) AppendLe32(bytes, word);
+  for (const std::uint32_t word : {0x00010001u, 22050u, 22050u, 0x00080001u})
+    AppendLe32(bytes, word);
   AppendText(bytes, "data");
   AppendLe32(bytes, static_cast<std::uint32_t>(samples.size()));
   bytes.insert(bytes.end(), samples.begin(), samples.end());

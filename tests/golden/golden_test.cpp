@@ -53,7 +53,9 @@ struct TraceCase {
   std::vector<std::string> landmarks;
 };
 
-void PrintTo(const TraceCase& c, std::ostream* os) { *os << c.file; }
+void PrintTo(const TraceCase& c, std::ostream* os) {
+  *os << c.file;
+}
 
 class GoldenTrace : public ::testing::TestWithParam<TraceCase> {};
 
@@ -80,25 +82,25 @@ const std::string kFirstTick800 =
 
 INSTANTIATE_TEST_SUITE_P(
     SeedZero, GoldenTrace,
-    ::testing::Values(
-        TraceCase{"fullscreen_800x600_seed0.txt",
-                  {800, 600},
-                  std::nullopt,
-                  {kFirstTick800, "Erase sheet=1 dest=198,151 src=0,0 size=160x256 fade=0\n"
-                                  "Sprite sheet=1 dest=198,151 src=0,0 size=160x256 fade=9\n"
-                                  "tick 21\n"}},
-        TraceCase{"fullscreen_640x480_seed0.txt",
-                  {640, 480},
-                  std::nullopt,
-                  {"place x=320,160,480,0 y=110 endpoint=1210000\n"}},
-        TraceCase{"preview_152x112_on_800x600_seed0.txt",
-                  {800, 600},
-                  Size{152, 112},
-                  {"stage 152x112 scale 190", "size=30x48"}},
-        TraceCase{"preview_152x112_on_640x480_seed0.txt",
-                  {640, 480},
-                  Size{152, 112},
-                  {"stage 152x112 scale 237", "dest=113,26 src=", "size=37x60"}}),
+    ::testing::Values(TraceCase{"fullscreen_800x600_seed0.txt",
+                                {800, 600},
+                                std::nullopt,
+                                {kFirstTick800,
+                                 "Erase sheet=1 dest=198,151 src=0,0 size=160x256 fade=0\n"
+                                 "Sprite sheet=1 dest=198,151 src=0,0 size=160x256 fade=9\n"
+                                 "tick 21\n"}},
+                      TraceCase{"fullscreen_640x480_seed0.txt",
+                                {640, 480},
+                                std::nullopt,
+                                {"place x=320,160,480,0 y=110 endpoint=1210000\n"}},
+                      TraceCase{"preview_152x112_on_800x600_seed0.txt",
+                                {800, 600},
+                                Size{152, 112},
+                                {"stage 152x112 scale 190", "size=30x48"}},
+                      TraceCase{"preview_152x112_on_640x480_seed0.txt",
+                                {640, 480},
+                                Size{152, 112},
+                                {"stage 152x112 scale 237", "dest=113,26 src=", "size=37x60"}}),
     [](const auto& info) {
       std::string name = info.param.file;
       name = name.substr(0, name.find('.'));
@@ -112,7 +114,9 @@ struct FrameCase {
   int tick;
 };
 
-void PrintTo(const FrameCase& c, std::ostream* os) { *os << c.file; }
+void PrintTo(const FrameCase& c, std::ostream* os) {
+  *os << c.file;
+}
 
 class GoldenFrame : public ::testing::TestWithParam<FrameCase> {};
 
@@ -151,8 +155,10 @@ INSTANTIATE_TEST_SUITE_P(
                                 {800, 600},
                                 Size{152, 112},
                                 100}),
-    [](const auto& info) { return "Tick" + std::to_string(info.param.tick) +
-                                  (info.param.preview ? "Preview" : "FullScreen"); });
+    [](const auto& info) {
+      return "Tick" + std::to_string(info.param.tick) +
+             (info.param.preview ? "Preview" : "FullScreen");
+    });
 
 }  // namespace
 }  // namespace qs3

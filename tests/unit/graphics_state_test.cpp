@@ -43,10 +43,10 @@ class GraphicsStateTest : public ::testing::Test {
 
 TEST_F(GraphicsStateTest, BuildsPaletteMasksThenColoursThenTimerInOrder) {
   ASSERT_TRUE(Init());
-  EXPECT_THAT(log.calls, ElementsAre("FindResource 114", "FindResource 114", "FindResource 115",
-                                     "FindResource 113", "SelectAnimPalette 220 256",
-                                     "FindResource 114", "FindResource 115", "FindResource 113",
-                                     "SetTimer 100 100"));
+  EXPECT_THAT(log.calls,
+              ElementsAre("FindResource 114", "FindResource 114", "FindResource 115",
+                          "FindResource 113", "SelectAnimPalette 220 256", "FindResource 114",
+                          "FindResource 115", "FindResource 113", "SetTimer 100 100"));
   EXPECT_EQ(state.timerId, 100);
   EXPECT_EQ(state.composeBuffer, PixelBuffer(800, 600, kBlack));
   EXPECT_EQ(state.stageBuffer, PixelBuffer(800, 600, kBlack));
@@ -69,8 +69,8 @@ struct FailureCase {
   bool paletteFails;
   bool timerFails;
   Size stage;
-  const char* lastStep;                 // the step the set-up stopped at
-  std::vector<std::string> released;    // what ReleaseGraphics then does
+  const char* lastStep;               // the step the set-up stopped at
+  std::vector<std::string> released;  // what ReleaseGraphics then does
 };
 
 class GraphicsFailure : public GraphicsStateTest,
@@ -93,17 +93,27 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"NoPalette", 114, false, false, {800, 600}, "FindResource 114", {}},
         FailureCase{"NoSheet1", 115, false, false, {800, 600}, "FindResource 115", {}},
         FailureCase{"PaletteRefused", 0, true, false, {800, 600}, "SelectAnimPalette 220 256", {}},
-        FailureCase{"NoStageBuffers", 0, false, false, {-1, 600}, "FindResource 113",
+        FailureCase{"NoStageBuffers",
+                    0,
+                    false,
+                    false,
+                    {-1, 600},
+                    "FindResource 113",
                     {"RestoreDesktopPalette"}},
-        FailureCase{"StageTooLarge", 0, false, false, {8192, 8192}, "FindResource 113",
+        FailureCase{"StageTooLarge",
+                    0,
+                    false,
+                    false,
+                    {8192, 8192},
+                    "FindResource 113",
                     {"RestoreDesktopPalette"}},
-        FailureCase{"NoTimer", 0, false, true, {800, 600}, "SetTimer 100 100",
-                    {"RestoreDesktopPalette"}}),
+        FailureCase{
+            "NoTimer", 0, false, true, {800, 600}, "SetTimer 100 100", {"RestoreDesktopPalette"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(GraphicsStateTest, PreviewSheetsAreShrunkByTheScaleFactor) {
   ASSERT_TRUE(Init({SaverMode::Preview, {152, 112}, 190}));
-  EXPECT_EQ(state.sheets[0].mask.Width(), 121);   // 640 * 0.190
+  EXPECT_EQ(state.sheets[0].mask.Width(), 121);     // 640 * 0.190
   EXPECT_EQ(state.sheets[0].colour.Height(), 145);  // 768 * 0.190
   EXPECT_EQ(state.composeBuffer.Width(), 152);
 }

@@ -178,7 +178,8 @@ struct BadFile {
 
 std::vector<std::uint8_t> WithDataSize(std::uint32_t size) {
   std::vector<std::uint8_t> bytes = fakes::MakeWaveFile(kSamples);
-  for (int i = 0; i < 4; ++i) bytes[40 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(size >> (8 * i));
+  for (int i = 0; i < 4; ++i)
+    bytes[40 + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(size >> (8 * i));
   return bytes;
 }
 
@@ -207,16 +208,16 @@ TEST_P(MusicPlayerBadFile, LoadFailsAndLeavesNothingBehind) {
   EXPECT_EQ(player.LoadSound("music.wav", 0), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, MusicPlayerBadFile,
-    ::testing::Values(BadFile{"Empty", {}}, BadFile{"NotRiff", Replaced(0, "RIFX")},
-                      BadFile{"RiffButNotWave", Replaced(8, "AVI ")},
-                      BadFile{"NoDataChunk", Replaced(36, "dat ")},
-                      BadFile{"EmptyDataChunk", WithDataSize(0)},
-                      BadFile{"DataLongerThanTheFile", WithDataSize(8)},
-                      BadFile{"HugeDataChunk", WithDataSize(0xFFFFFFF0u)},
-                      BadFile{"CutInTheHeader", CutAt(30)}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Files, MusicPlayerBadFile,
+                         ::testing::Values(BadFile{"Empty", {}},
+                                           BadFile{"NotRiff", Replaced(0, "RIFX")},
+                                           BadFile{"RiffButNotWave", Replaced(8, "AVI ")},
+                                           BadFile{"NoDataChunk", Replaced(36, "dat ")},
+                                           BadFile{"EmptyDataChunk", WithDataSize(0)},
+                                           BadFile{"DataLongerThanTheFile", WithDataSize(8)},
+                                           BadFile{"HugeDataChunk", WithDataSize(0xFFFFFFF0u)},
+                                           BadFile{"CutInTheHeader", CutAt(30)}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MusicPlayerTest, AMissingFileLoadsNothing) {
   player.OpenMusic(kWindow);

@@ -112,7 +112,8 @@ TEST_F(PerformanceStageTest, MusicCallsReachThePlayerAndTheirResultsComeBack) {
 // Whatever one saver does, a second one with the same seed shows the same
 // frames: nothing is kept outside the stage.
 TEST(SideBySide, SameSeedGivesIdenticalFramesAndAnotherSeedDoesNot) {
-  for (const std::optional<Size> preview : {std::optional<Size>{}, std::optional<Size>{{152, 112}}}) {
+  for (const std::optional<Size> preview :
+       {std::optional<Size>{}, std::optional<Size>{{152, 112}}}) {
     HeadlessRun first({{800, 600}, preview, 7, std::nullopt});
     HeadlessRun second({{800, 600}, preview, 7, std::nullopt});
     HeadlessRun other({{800, 600}, preview, 8, std::nullopt});
@@ -143,13 +144,12 @@ TEST_P(MusicScriptParse, ReadsPositionsAndFailures) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lines, MusicScriptParse,
-    ::testing::Values(
-        ScriptCase{"2205\n4410\n", std::vector<MusicAnswer>{{0, 2205}, {0, 4410}}},
-        ScriptCase{"# comment\n\n 100 # trailing\nfail 5\r\n",
-                   std::vector<MusicAnswer>{{0, 100}, {5, 0}}},
-        ScriptCase{"", std::vector<MusicAnswer>{}},
-        ScriptCase{"12x\n", std::nullopt}, ScriptCase{"fail 0\n", std::nullopt},
-        ScriptCase{"-1\n", std::nullopt}, ScriptCase{"99999999999\n", std::nullopt}));
+    ::testing::Values(ScriptCase{"2205\n4410\n", std::vector<MusicAnswer>{{0, 2205}, {0, 4410}}},
+                      ScriptCase{"# comment\n\n 100 # trailing\nfail 5\r\n",
+                                 std::vector<MusicAnswer>{{0, 100}, {5, 0}}},
+                      ScriptCase{"", std::vector<MusicAnswer>{}}, ScriptCase{"12x\n", std::nullopt},
+                      ScriptCase{"fail 0\n", std::nullopt}, ScriptCase{"-1\n", std::nullopt},
+                      ScriptCase{"99999999999\n", std::nullopt}));
 
 TEST(ScriptedMusicClock, LastAnswerRepeatsAndAStartBeginsTheScriptAgain) {
   ScriptedMusicClock clock({{0, 10}, {0, 20}, {7, 0}});

@@ -33,7 +33,8 @@ TEST_F(PictureLoadersTest, SheetZeroPaletteKeepsEntryZeroWhileItsColourBitmapSho
   const auto palette = LoadPackedPalette(resources, kSheet0Resource);
   ASSERT_TRUE(palette);
   EXPECT_EQ(palette->count, 256);
-  const auto colour = LoadPackedBitmap(resources, kSheet0Resource, false, SaverMode::FullScreen, 1000);
+  const auto colour =
+      LoadPackedBitmap(resources, kSheet0Resource, false, SaverMode::FullScreen, 1000);
   ASSERT_TRUE(colour);
   EXPECT_EQ(colour->Width(), 640);
   EXPECT_EQ(colour->Height(), 768);

@@ -35,7 +35,9 @@ struct RiffCase {
   std::vector<std::uint8_t> firstData;  // what a read of the data gives
 };
 
-void PrintTo(const RiffCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const RiffCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class RiffReading : public ::testing::TestWithParam<RiffCase> {};
 
@@ -54,30 +56,49 @@ TEST_P(RiffReading, FindsTheDataChunk) {
 INSTANTIATE_TEST_SUITE_P(
     Files, RiffReading,
     ::testing::Values(
-        RiffCase{"Plain", Bytes({"RIFF", "16", "WAVE", "data", "4", "b:1", "b:2", "b:3", "b:4"}),
-                 true, 4, {1, 2, 3, 4}},
+        RiffCase{"Plain",
+                 Bytes({"RIFF", "16", "WAVE", "data", "4", "b:1", "b:2", "b:3", "b:4"}),
+                 true,
+                 4,
+                 {1, 2, 3, 4}},
         RiffCase{"OddChunkSkippedWithItsPadByte",
                  Bytes({"RIFF", "25", "WAVE", "LIST", "3", "b:9", "b:9", "b:9", "b:0", "data", "1",
                         "b:7"}),
-                 true, 1, {7}},
+                 true,
+                 1,
+                 {7}},
         RiffCase{"WaveAfterAnotherTopLevelChunk",
-                 Bytes({"JUNK", "2", "b:0", "b:0", "RIFF", "13", "WAVE", "data", "1", "b:5"}), true,
-                 1, {5}},
+                 Bytes({"JUNK", "2", "b:0", "b:0", "RIFF", "13", "WAVE", "data", "1", "b:5"}),
+                 true,
+                 1,
+                 {5}},
         RiffCase{"AnotherRiffFormFirst",
-                 Bytes({"RIFF", "4", "AVI ", "RIFF", "13", "WAVE", "data", "1", "b:6"}), true, 1,
+                 Bytes({"RIFF", "4", "AVI ", "RIFF", "13", "WAVE", "data", "1", "b:6"}),
+                 true,
+                 1,
                  {6}},
         RiffCase{"DataOutsideTheRiffExtent",
-                 Bytes({"RIFF", "4", "WAVE", "data", "1", "b:6"}), true, std::nullopt, {}},
+                 Bytes({"RIFF", "4", "WAVE", "data", "1", "b:6"}),
+                 true,
+                 std::nullopt,
+                 {}},
         RiffCase{"SubchunkClaimingMoreThanTheFile",
-                 Bytes({"RIFF", "100", "WAVE", "fmt ", "4000000000", "data", "1", "b:6"}), true,
-                 std::nullopt, {}},
+                 Bytes({"RIFF", "100", "WAVE", "fmt ", "4000000000", "data", "1", "b:6"}),
+                 true,
+                 std::nullopt,
+                 {}},
         RiffCase{"TopLevelChunkClaimingMoreThanTheFile",
-                 Bytes({"JUNK", "4294967295", "RIFF", "13", "WAVE", "data", "1", "b:6"}), false,
-                 std::nullopt, {}},
+                 Bytes({"JUNK", "4294967295", "RIFF", "13", "WAVE", "data", "1", "b:6"}),
+                 false,
+                 std::nullopt,
+                 {}},
         RiffCase{"DataStatesMoreThanTheFileHolds",
-                 Bytes({"RIFF", "16", "WAVE", "data", "1000", "b:1", "b:2"}), true, 1000, {}},
-        RiffCase{"CutInsideTheFormType", Bytes({"RIFF", "16", "b:87", "b:65"}), false,
-                 std::nullopt, {}},
+                 Bytes({"RIFF", "16", "WAVE", "data", "1000", "b:1", "b:2"}),
+                 true,
+                 1000,
+                 {}},
+        RiffCase{
+            "CutInsideTheFormType", Bytes({"RIFF", "16", "b:87", "b:65"}), false, std::nullopt, {}},
         RiffCase{"NoBytes", {}, false, std::nullopt, {}}));
 
 TEST(RiffReading, ShortDataReadGivesFewerBytes) {

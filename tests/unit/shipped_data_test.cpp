@@ -34,7 +34,8 @@ TEST(ShippedData, MusicLoadsWholeAndCoversEveryCue) {
   ASSERT_EQ(player.LoadSound(path.c_str(), 0), 1);
   // The latest ending cue lies 1260000 bytes in; a minute of music is more.
   EXPECT_GE(player.Slot(0).length, 60u * 22050u);
-  EXPECT_EQ(player.Slot(0).length, std::filesystem::file_size(path) - 44 - (player.Slot(0).length & 1));
+  EXPECT_EQ(player.Slot(0).length,
+            std::filesystem::file_size(path) - 44 - (player.Slot(0).length & 1));
 }
 
 TEST(ShippedData, MissingMusicFileLoadsNothing) {

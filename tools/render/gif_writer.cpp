@@ -30,8 +30,8 @@ GifWriter::GifWriter(const std::string& path, Size size, std::span<const std::ui
   std::array<GifColorType, 256> table{};
   const std::size_t count = std::min<std::size_t>(colours.size(), table.size());
   for (std::size_t i = count; i-- > 0;) {
-    table[i] = {static_cast<GifByteType>(colours[i] >> 16), static_cast<GifByteType>(colours[i] >> 8),
-                static_cast<GifByteType>(colours[i])};
+    table[i] = {static_cast<GifByteType>(colours[i] >> 16),
+                static_cast<GifByteType>(colours[i] >> 8), static_cast<GifByteType>(colours[i])};
     indexOf_[colours[i]] = static_cast<std::uint8_t>(i);  // the lowest index wins
   }
   const std::unique_ptr<ColorMapObject, ColourMapDeleter> map(GifMakeMapObject(256, table.data()));
@@ -75,7 +75,8 @@ GifWriter::Box GifWriter::ChangedBox(std::span<const std::uint32_t> pixels) cons
 
 void GifWriter::AddFrame(std::span<const std::uint32_t> pixels, int delayCentiseconds) {
   if (!Ok()) return;
-  if (pixels.size() != static_cast<std::size_t>(size_.width) * static_cast<std::size_t>(size_.height))
+  if (pixels.size() !=
+      static_cast<std::size_t>(size_.width) * static_cast<std::size_t>(size_.height))
     return Fail("a frame of the wrong size");
   const Box box = ChangedBox(pixels);
   GraphicsControlBlock control{};

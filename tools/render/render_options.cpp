@@ -19,15 +19,14 @@ bool ReadNumber(std::string_view text, Number& value) {
 bool ReadSize(std::string_view text, Size& size) {
   const auto cross = text.find('x');
   return cross != std::string_view::npos && ReadNumber(text.substr(0, cross), size.width) &&
-         ReadNumber(text.substr(cross + 1), size.height) && size.width >= 1 &&
-         size.height >= 1 && size.width <= kMaxSide && size.height <= kMaxSide;
+         ReadNumber(text.substr(cross + 1), size.height) && size.width >= 1 && size.height >= 1 &&
+         size.width <= kMaxSide && size.height <= kMaxSide;
 }
 
 bool ReadTicks(std::string_view text, int& first, int& last) {
   const auto dots = text.find("..");
   return dots != std::string_view::npos && ReadNumber(text.substr(0, dots), first) &&
-         ReadNumber(text.substr(dots + 2), last) && first >= 0 && first <= last &&
-         last <= kMaxTick;
+         ReadNumber(text.substr(dots + 2), last) && first >= 0 && first <= last && last <= kMaxTick;
 }
 
 bool ReadScript(const std::string& path, RunSetup& setup, std::string& error) {
@@ -97,7 +96,8 @@ std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& 
       continue;
     }
     if (i + 1 >= args.size()) {
-      error = args[i].starts_with("--") ? args[i] + " needs a value" : "unknown argument " + args[i];
+      error =
+          args[i].starts_with("--") ? args[i] + " needs a value" : "unknown argument " + args[i];
       return std::nullopt;
     }
     if (!ApplyOption(args[i], args[i + 1], options, error)) return std::nullopt;

@@ -43,8 +43,8 @@ std::string TraceHeader(const HeadlessRun& run) {
   std::snprintf(text, sizeof text, "screen %dx%d %s stage %dx%d scale %d seed %u music %s\n",
                 setup.screen.width, setup.screen.height,
                 startup.mode == SaverMode::FullScreen ? "full-screen" : "preview",
-                startup.stageSize.width, startup.stageSize.height, startup.scaleFactor,
-                setup.seed, setup.music ? "scripted" : "off");
+                startup.stageSize.width, startup.stageSize.height, startup.scaleFactor, setup.seed,
+                setup.music ? "scripted" : "off");
   return text;
 }
 

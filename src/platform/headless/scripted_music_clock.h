@@ -64,7 +64,6 @@ class ScriptedMusicClock final : public MusicService {
 // A script as text: one answer a line, "POSITION" or "fail CODE"; blank lines
 // and lines from '#' are skipped. None, with the line number in `error`, when
 // a line is neither.
-std::optional<std::vector<MusicAnswer>> ParseMusicScript(std::string_view text,
-                                                         std::string& error);
+std::optional<std::vector<MusicAnswer>> ParseMusicScript(std::string_view text, std::string& error);
 
 }  // namespace qs3

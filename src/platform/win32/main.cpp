@@ -2,7 +2,9 @@
 // nothing; every path ends with exit code 0.
 #include <windows.h>
 
+#include "audio/music_player.h"
 #include "platform/win32/win32_host.h"
+#include "platform/win32/win32_music.h"
 #include "platform/win32/win32_password.h"
 #include "platform/win32/win32_presenter.h"
 #include "platform/win32/win32_resources.h"
@@ -18,7 +20,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
   qs3::Win32SettingsSystem settingsSystem;
   qs3::win32::Win32ResourceSource resources(instance);
   qs3::win32::Win32Presenter presenter;
-  qs3::PerformanceStage stage(qs3::GraphicsServices{resources, presenter, host});
+  qs3::win32::Win32WaveDevice waveDevice;
+  qs3::win32::Win32MusicFiles musicFiles;
+  qs3::MusicPlayer music(waveDevice, musicFiles);
+  qs3::PerformanceStage stage(qs3::GraphicsServices{resources, presenter, host}, music);
   qs3::EntryServices services{host, shell, passwords, settingsSystem, stage};
   return qs3::RunSaver(commandLine != nullptr ? commandLine : "", previousInstance != nullptr,
                        services);
