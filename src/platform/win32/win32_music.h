@@ -2,8 +2,9 @@
 // waveOut, and RIFF files through the multimedia file (mmio) functions.
 #pragma once
 
-#include <mmsystem.h>
 #include <windows.h>
+// mmsystem.h needs the types of windows.h first.
+#include <mmsystem.h>
 
 #include <map>
 
