@@ -219,6 +219,20 @@ INSTANTIATE_TEST_SUITE_P(Files, MusicPlayerBadFile,
                                            BadFile{"CutInTheHeader", CutAt(30)}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(MusicPlayerTest, AFileInAnotherFormatPlaysAsIfItWereTheMusicFormat) {
+  std::vector<std::uint8_t> stereo = fakes::MakeWaveFile(kSamples);
+  // fmt: 2 channels, 44100 Hz, 176400 bytes a second, 4-byte blocks, 16 bits.
+  const std::vector<std::uint8_t> fields{1,    0,    2, 0, 0x44, 0xAC, 0,  0,
+                                         0x10, 0xB1, 2, 0, 4,    0,    16, 0};
+  std::copy(fields.begin(), fields.end(), stereo.begin() + 20);
+  files.files["stereo.wav"] = stereo;
+  player.OpenMusic(kWindow);
+  EXPECT_EQ(player.LoadSound("stereo.wav", 0), 1);
+  EXPECT_EQ(player.PlaySlot(0, 0), 1);
+  EXPECT_EQ(device.openedFormat, kMusicFormat);
+  EXPECT_EQ(player.Slot(0).samples, kSamples);
+}
+
 TEST_F(MusicPlayerTest, AMissingFileLoadsNothing) {
   player.OpenMusic(kWindow);
   EXPECT_EQ(player.LoadSound("missing.wav", 0), 0);
