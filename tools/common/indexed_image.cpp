@@ -167,7 +167,8 @@ bool ReadRgbRows(std::FILE* file, RgbImage& image, std::string& error) {
   std::vector<png_byte> bytes(static_cast<std::size_t>(image.width) * image.height * 3);
   std::vector<png_bytep> rows(static_cast<std::size_t>(image.height));
   for (int y = 0; y < image.height; ++y)
-    rows[static_cast<std::size_t>(y)] = bytes.data() + static_cast<std::size_t>(y) * image.width * 3;
+    rows[static_cast<std::size_t>(y)] =
+        bytes.data() + static_cast<std::size_t>(y) * image.width * 3;
   png_read_image(reader.png, rows.data());
   png_read_end(reader.png, nullptr);
   image.pixels.resize(static_cast<std::size_t>(image.width) * image.height);
@@ -179,26 +180,27 @@ bool ReadRgbRows(std::FILE* file, RgbImage& image, std::string& error) {
 
 }  // namespace
 
-std::optional<IndexedImage> ReadIndexedPng(const std::filesystem::path& path, std::string& error) {
+// Opens the file and reads it with `read` (one of the libpng readers above),
+// naming the file when the reader gave no reason of its own.
+template <typename Image, typename Reader>
+std::optional<Image> ReadPngFile(const std::filesystem::path& path, std::string& error,
+                                 Reader read) {
   File file = OpenFile(path, "rb", error);
   if (!file) return std::nullopt;
-  IndexedImage image;
-  if (!ReadPalettePng(file.get(), image, error)) {
+  Image image;
+  if (!read(file.get(), image, error)) {
     if (error.empty()) error = "libpng could not read " + path.string();
     return std::nullopt;
   }
   return image;
 }
 
+std::optional<IndexedImage> ReadIndexedPng(const std::filesystem::path& path, std::string& error) {
+  return ReadPngFile<IndexedImage>(path, error, ReadPalettePng);
+}
+
 std::optional<RgbImage> ReadRgbPng(const std::filesystem::path& path, std::string& error) {
-  File file = OpenFile(path, "rb", error);
-  if (!file) return std::nullopt;
-  RgbImage image;
-  if (!ReadRgbRows(file.get(), image, error)) {
-    if (error.empty()) error = "libpng could not read " + path.string();
-    return std::nullopt;
-  }
-  return image;
+  return ReadPngFile<RgbImage>(path, error, ReadRgbRows);
 }
 
 bool WriteBytes(const std::vector<std::uint8_t>& bytes, const std::filesystem::path& path,
