@@ -43,9 +43,11 @@ class SettingsSystem {
   // ":\OrnSaver3" (see DriveLetterDataFolder); elsewhere a folder of the
   // user's data home.
   virtual std::string DefaultDataFolder() = 0;
-  // The settings file in the Windows folder: read, never written.
+  // The settings file every user shares (on Windows the one in the Windows
+  // folder): read only through this store.
   virtual ProfileStore& SharedProfile() = 0;
-  // The user's own writable copy of the settings file: read first, written by SaveSettings.
+  // The settings file SaveSettings writes: read first. On Windows it writes
+  // the Windows folder's file where that may be written, else a per-user copy.
   virtual ProfileStore& UserProfile() = 0;
   virtual ByteFile& SignatureFile() = 0;
 };

@@ -1,5 +1,6 @@
 #include "shell/entry.h"
 
+#include "config_ui/config_dialog.h"
 #include "shell/password_hooks.h"
 
 namespace qs3 {
@@ -52,7 +53,8 @@ int RunSaver(std::string_view commandLine, bool hasPreviousInstance, EntryServic
   if (!startup) return 0;
   switch (startup->mode) {
     case SaverMode::Configure:
-      services.shell.ShowConfigDialog(startup->parentWindow);
+      ShowConfigDialog(startup->parentWindow, {services.host, services.configWindows,
+                                               services.settingsSystem, services.resources});
       if (startup->parentWindow != kNoWindow)
         services.host.BringToForeground(startup->parentWindow);
       return 0;

@@ -6,8 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "platform/config_windows.h"
 #include "platform/host.h"
 #include "platform/password_system.h"
+#include "platform/resource_source.h"
 #include "platform/settings_system.h"
 #include "shell/command_line.h"
 #include "shell/saver_stage.h"
@@ -50,8 +52,6 @@ class SaverShell {
   virtual int RunMessageLoop() = 0;
   // SW_HIDE; the window's messages no longer reach the logic afterwards.
   virtual void HideSaverWindow(WindowHandle window) = 0;
-  // The settings window with its own modal loop; returns when it closes.
-  virtual void ShowConfigDialog(WindowHandle parent) = 0;
 };
 
 struct EntryServices {
@@ -60,6 +60,9 @@ struct EntryServices {
   PasswordSystem& passwords;
   SettingsSystem& settingsSystem;
   SaverStage& stage;
+  // The settings window's services.
+  ConfigWindowSystem& configWindows;
+  ResourceSource& resources;
 };
 
 // Runs one mode from start to end; the result is the process's exit code (0).

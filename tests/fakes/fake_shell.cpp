@@ -34,8 +34,4 @@ void FakeShell::HideSaverWindow(WindowHandle) {
   logic_ = nullptr;
 }
 
-void FakeShell::ShowConfigDialog(WindowHandle parent) {
-  log_.Add("ShowConfigDialog " + std::to_string(parent));
-}
-
 }  // namespace qs3::fakes

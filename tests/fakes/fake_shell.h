@@ -28,7 +28,6 @@ class FakeShell final : public SaverShell {
   void ShowSaverWindow(WindowHandle window) override;
   int RunMessageLoop() override;
   void HideSaverWindow(WindowHandle window) override;
-  void ShowConfigDialog(WindowHandle parent) override;
 
  private:
   CallLog& log_;

@@ -3,8 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "fakes/fake_config_windows.h"
 #include "fakes/fake_host.h"
 #include "fakes/fake_password_system.h"
+#include "fakes/fake_resources.h"
 #include "fakes/fake_settings_system.h"
 #include "fakes/fake_shell.h"
 #include "fakes/fake_stage.h"
@@ -25,7 +27,9 @@ class RunSaverTest : public ::testing::Test {
         shell(log, host),
         passwords(log),
         stage(log),
-        services{host, shell, passwords, settings, stage} {
+        configWindows(log),
+        resources(log),
+        services{host, shell, passwords, settings, stage, configWindows, resources} {
     host.screen = {640, 480};
     host.clientSizes[1234] = {152, 112};
     host.foreground = 99;
@@ -42,6 +46,8 @@ class RunSaverTest : public ::testing::Test {
   fakes::FakePasswordSystem passwords;
   fakes::FakeSettingsSystem settings;
   fakes::FakeStage stage;
+  fakes::FakeConfigWindows configWindows;
+  fakes::FakeResourceSource resources;
   EntryServices services;
 };
 
@@ -107,12 +113,24 @@ TEST_F(RunSaverTest, APreviousInstanceSkipsTheRegistration) {
 }
 
 TEST_F(RunSaverTest, ConfigureShowsTheSettingsThenBringsTheParentForward) {
-  EXPECT_EQ(Run("/c"), 0);
-  EXPECT_THAT(log.calls,
-              ElementsAre("FindWindow QS3_10", "ShowConfigDialog 99", "SetForegroundWindow 99"));
+  configWindows.duringLoop = [](fakes::FakeConfigWindows& windows) { windows.Close(); };
+  EXPECT_EQ(Run("/c:1234"), 0);
+  EXPECT_THAT(log.calls, Contains("EnableWindow 99 off"));
+  const std::vector<std::string> tail(log.calls.end() - 3, log.calls.end());
+  EXPECT_THAT(tail, ElementsAre("EnableWindow 99 on", "Detach", "SetForegroundWindow 99"));
+  EXPECT_THAT(log.calls, Not(Contains("RegisterClass")));
+
   log.Clear();
   EXPECT_EQ(Run(""), 0);
-  EXPECT_THAT(log.calls, ElementsAre("FindWindow QS3_10", "ShowConfigDialog 0"));
+  EXPECT_THAT(log.calls, Contains("EnableWindow 0 off"));
+  EXPECT_THAT(log.calls, Not(Contains("SetForegroundWindow 0")));
+}
+
+TEST_F(RunSaverTest, AFailedSettingsWindowStillEndsWithZero) {
+  configWindows.failCreation.insert("QS3_10");
+  EXPECT_EQ(Run("/c"), 0);
+  EXPECT_THAT(log.calls, Not(Contains("EnableWindow 99 off")));
+  EXPECT_EQ(log.calls.back(), "SetForegroundWindow 99");
 }
 
 TEST_F(RunSaverTest, ChangePasswordCallsTheHookWithTheParent) {

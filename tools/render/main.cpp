@@ -6,6 +6,8 @@
 //              [--music-rate BYTES | --music-script FILE]
 //              [--png-dir DIR] [--ppm-dir DIR] [--gif FILE] [--gif-step K]
 //              [--trace FILE|-]
+//   qs3_render --settings-window WxH [--music-enabled N] [--pressed BUTTON]
+//              [--png-dir DIR] [--ppm-dir DIR]
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +17,8 @@
 #include <vector>
 
 #include "common/indexed_image.h"
+#include "config_ui/image_button.h"
+#include "platform/embedded/embedded_resources.h"
 #include "platform/headless/headless_run.h"
 #include "render/gif_writer.h"
 #include "render/render_options.h"
@@ -100,7 +104,41 @@ class Outputs {
   std::optional<GifWriter> gif_;
 };
 
+// The settings window's client area as the screen shows it.
+int RenderSettingsWindow(const RenderOptions& options) {
+  EmbeddedResourceSource resources;
+  const DialogArt art = LoadDialogArt(resources);
+  ButtonRecords records = InitialButtonRecords();
+  if (options.pressed == "ok") records[static_cast<std::size_t>(ButtonRecord::Ok)].pressedFlag = 1;
+  if (options.pressed == "cancel")
+    records[static_cast<std::size_t>(ButtonRecord::Cancel)].pressedFlag = 1;
+  if (options.pressed == "music") {
+    records[static_cast<std::size_t>(ButtonRecord::MusicOff)].pressedFlag = 1;
+    records[static_cast<std::size_t>(ButtonRecord::MusicOn)].pressedFlag = 1;
+  }
+  const PixelBuffer picture =
+      SettingsWindowPicture(art, records, options.musicEnabled, *options.settingsWindow);
+  std::string error;
+  if (!options.pngDir.empty()) {
+    std::filesystem::create_directories(options.pngDir);
+    if (!WriteRgbPng(picture.Pixels(), picture.Width(), picture.Height(),
+                     std::filesystem::path(options.pngDir) / "settings_window.png", error)) {
+      std::cerr << "qs3_render: " << error << "\n";
+      return 1;
+    }
+  }
+  if (!options.ppmDir.empty()) {
+    std::filesystem::create_directories(options.ppmDir);
+    if (!WritePpm(picture, std::filesystem::path(options.ppmDir) / "settings_window.ppm", error)) {
+      std::cerr << "qs3_render: " << error << "\n";
+      return 1;
+    }
+  }
+  return 0;
+}
+
 int Render(RenderOptions options) {
+  if (options.settingsWindow) return RenderSettingsWindow(options);
   HeadlessRun run(options.setup);
   if (!run.Start()) {
     std::cerr << "qs3_render: the graphics could not be built\n";

@@ -77,6 +77,15 @@ bool ApplyOption(const std::string& name, const std::string& value, RenderOption
     options.gif = value;
   } else if (name == "--trace") {
     options.trace = value;
+  } else if (name == "--settings-window") {
+    Size client;
+    ok = ReadSize(value, client);
+    options.settingsWindow = client;
+  } else if (name == "--music-enabled") {
+    ok = ReadNumber(std::string_view(value), options.musicEnabled);
+  } else if (name == "--pressed") {
+    ok = value == "ok" || value == "cancel" || value == "music";
+    options.pressed = value;
   } else {
     error = "unknown option " + name;
     return false;

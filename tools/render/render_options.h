@@ -19,6 +19,11 @@ struct RenderOptions {
   int gifStep = 1;
   std::string trace;  // "-" for standard output
   bool help = false;
+  // The settings window instead of the performance: its client size, the
+  // music switch's value and the button shown pressed ("", ok, cancel, music).
+  std::optional<Size> settingsWindow;
+  std::int32_t musicEnabled = 1;
+  std::string pressed;
 };
 
 inline constexpr char kRenderUsage[] =
@@ -35,7 +40,11 @@ inline constexpr char kRenderUsage[] =
     "  --ppm-dir DIR         write each frame as DIR/tick_NNNN.ppm\n"
     "  --gif FILE            write the frames as one animated GIF\n"
     "  --gif-step K          put every K-th tick into the GIF (default 1)\n"
-    "  --trace FILE|-        write each tick's display list as text\n";
+    "  --trace FILE|-        write each tick's display list as text\n"
+    "  --settings-window WxH draw the settings window's client area of this size instead,\n"
+    "                        as DIR/settings_window.png or .ppm\n"
+    "  --music-enabled N     the settings window's music value (default 1)\n"
+    "  --pressed BUTTON      ok, cancel or music: that button shows its pressed look\n";
 
 // None, with the reason in `error`, for an unknown option or a bad value.
 std::optional<RenderOptions> ParseRenderOptions(const std::vector<std::string>& args,

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "audio/music_player.h"
+#include "platform/win32/win32_config.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/win32_music.h"
 #include "platform/win32/win32_password.h"
@@ -24,7 +25,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
   qs3::win32::Win32MusicFiles musicFiles;
   qs3::MusicPlayer music(waveDevice, musicFiles);
   qs3::PerformanceStage stage(qs3::GraphicsServices{resources, presenter, host}, music);
-  qs3::EntryServices services{host, shell, passwords, settingsSystem, stage};
+  qs3::win32::Win32ConfigWindows configWindows(instance);
+  qs3::EntryServices services{host,  shell,         passwords, settingsSystem,
+                              stage, configWindows, resources};
   return qs3::RunSaver(commandLine != nullptr ? commandLine : "", previousInstance != nullptr,
                        services);
 }

@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_text.h"
 
 namespace qs3::win32 {
 
@@ -46,7 +47,13 @@ void Win32Host::EnableInputMethod(bool enable) {
 }
 
 void Win32Host::ShowMessage(WindowHandle owner, const char* text, const char* caption) {
-  MessageBoxA(ToHwnd(owner), text, caption, MB_OK);
+  const auto wideText = WideFromShiftJis(text);
+  const auto wideCaption = WideFromShiftJis(caption);
+  if (wideText && wideCaption) {
+    MessageBoxW(ToHwnd(owner), wideText->c_str(), wideCaption->c_str(), MB_OK);
+  } else {
+    MessageBoxA(ToHwnd(owner), text, caption, MB_OK);
+  }
 }
 
 void Win32Host::PostQuit(int exitCode) {

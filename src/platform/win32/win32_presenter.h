@@ -5,10 +5,8 @@
 
 #include <windows.h>
 
-#include <memory>
-#include <type_traits>
-
 #include "platform/frame_presenter.h"
+#include "platform/win32/win32_gdi.h"
 
 namespace qs3::win32 {
 
@@ -25,11 +23,6 @@ class Win32Presenter final : public FramePresenter {
   void Present(WindowHandle window, const FrameView& frame) override;
 
  private:
-  struct PaletteDeleter {
-    void operator()(HPALETTE palette) const { DeleteObject(palette); }
-  };
-  using UniquePalette = std::unique_ptr<std::remove_pointer_t<HPALETTE>, PaletteDeleter>;
-
   UniquePalette animPalette_;
   // The desktop's palette before ours; a system object, not ours to delete.
   HPALETTE previousDesktopPalette_ = nullptr;

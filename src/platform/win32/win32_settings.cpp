@@ -110,11 +110,35 @@ void Win32ByteFile::Close() {
 
 static_assert(HFILE_ERROR == -1, "Win32ByteFile's closed state is HFILE_ERROR");
 
+Win32UserProfile::Win32UserProfile(std::string copyFile, std::string copyFolder)
+    : windowsFolderFile_(kSettingsFileName, /*writable=*/true),
+      copy_(copyFile, /*writable=*/true, std::move(copyFolder)),
+      copyFileName_(std::move(copyFile)) {}
+
+std::optional<std::string> Win32UserProfile::ReadString(const char* section, const char* key,
+                                                        std::size_t capacity) {
+  return copy_.ReadString(section, key, capacity);
+}
+
+std::int32_t Win32UserProfile::ReadInt(const char* section, const char* key,
+                                       std::int32_t fallback) {
+  return copy_.ReadInt(section, key, fallback);
+}
+
+bool Win32UserProfile::WriteString(const char* section, const char* key, const char* value) {
+  if (!windowsFolderFile_.WriteString(section, key, value)) {
+    return copy_.WriteString(section, key, value);
+  }
+  const bool copyExists = !copyFileName_.empty() &&
+                          GetFileAttributesA(copyFileName_.c_str()) != INVALID_FILE_ATTRIBUTES;
+  if (copyExists) copy_.WriteString(section, key, value);
+  return true;
+}
+
 Win32SettingsSystem::Win32SettingsSystem()
     : shared_(kSettingsFileName, /*writable=*/false), user_([] {
         UserProfileLocation location = LocateUserProfile();
-        return Win32ProfileStore(std::move(location.file), /*writable=*/true,
-                                 std::move(location.folder));
+        return Win32UserProfile(std::move(location.file), std::move(location.folder));
       }()) {}
 
 std::string Win32SettingsSystem::DefaultDataFolder() {

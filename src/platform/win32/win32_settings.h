@@ -46,10 +46,30 @@ class Win32ByteFile final : public ByteFile {
   int handle_ = kClosed;              // an HFILE
 };
 
-// The shared file is "ORN3CFG.INI" in the Windows folder, only ever read. Each
-// user's own copy is %APPDATA%\QS3\ORN3CFG.INI: a 64-bit program may not write
-// to the Windows folder and gets no per-user redirection there, so saving
-// into the shared file would silently lose the user's choice.
+// The settings file the settings window saves into: "ORN3CFG.INI" in the
+// Windows folder, where every earlier version kept it. A 64-bit program that
+// may not write there gets no per-user redirection, so a refused write goes
+// to the user's own copy, %APPDATA%\QS3\ORN3CFG.INI, instead of losing the
+// choice. Reads come from that copy (the Windows folder's file is the shared
+// one behind it); once the copy exists, every save updates it too, so it
+// never holds an older value than the Windows folder's file.
+class Win32UserProfile final : public ProfileStore {
+ public:
+  // The copy's file and the folder to create for it; an empty file name
+  // leaves only the Windows folder's file.
+  Win32UserProfile(std::string copyFile, std::string copyFolder);
+
+  std::optional<std::string> ReadString(const char* section, const char* key,
+                                        std::size_t capacity) override;
+  std::int32_t ReadInt(const char* section, const char* key, std::int32_t fallback) override;
+  bool WriteString(const char* section, const char* key, const char* value) override;
+
+ private:
+  Win32ProfileStore windowsFolderFile_;
+  Win32ProfileStore copy_;
+  std::string copyFileName_;
+};
+
 class Win32SettingsSystem final : public SettingsSystem {
  public:
   Win32SettingsSystem();
@@ -61,7 +81,7 @@ class Win32SettingsSystem final : public SettingsSystem {
 
  private:
   Win32ProfileStore shared_;
-  Win32ProfileStore user_;
+  Win32UserProfile user_;
   Win32ByteFile signature_;
 };
 

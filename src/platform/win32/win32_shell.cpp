@@ -95,8 +95,4 @@ void Win32Shell::HideSaverWindow(WindowHandle window) {
   liveSaverWindow = nullptr;
 }
 
-void Win32Shell::ShowConfigDialog(WindowHandle) {
-  // The settings window arrives with its own module; until then /c ends at once.
-}
-
 }  // namespace qs3::win32

@@ -18,7 +18,6 @@ class Win32Shell final : public SaverShell {
   void ShowSaverWindow(WindowHandle window) override;
   int RunMessageLoop() override;
   void HideSaverWindow(WindowHandle window) override;
-  void ShowConfigDialog(WindowHandle parent) override;
 
  private:
   HINSTANCE instance_;
