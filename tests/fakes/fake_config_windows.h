@@ -44,6 +44,8 @@ class FakeConfigWindows final : public ConfigWindowSystem {
   // The caption's close button: the default handling destroys the window.
   void Close();
   bool IsLive(WindowHandle window) const { return rects.contains(window); }
+  // The dialog the windows' messages go to; null once detached.
+  ConfigDialog* dialog() const { return dialog_; }
 
   bool RegisterConfigClass(ConfigProcedure procedure, const char* className) override;
   WindowHandle CreateSettingsWindow(const ConfigWindowParams& params,

@@ -11,6 +11,8 @@
 #include <string>
 
 #include "common/indexed_image.h"
+#include "config_ui/config_dialog.h"
+#include "platform/embedded/embedded_resources.h"
 #include "platform/headless/headless_run.h"
 
 namespace qs3 {
@@ -120,27 +122,33 @@ void PrintTo(const FrameCase& c, std::ostream* os) {
 
 class GoldenFrame : public ::testing::TestWithParam<FrameCase> {};
 
+// Compares a picture with a PNG under frames/; a mismatch saves this run's
+// picture beside the build.
+void ExpectMatchesPicture(const PixelBuffer& picture, const std::string& file) {
+  std::string error;
+  const auto expected = tools::ReadRgbPng(kGoldenDir / "frames" / file, error);
+  ASSERT_TRUE(expected) << error;
+  ASSERT_EQ(picture.Width(), expected->width);
+  ASSERT_EQ(picture.Height(), expected->height);
+  int differing = 0;
+  for (std::size_t i = 0; i < picture.Pixels().size(); ++i)
+    differing += picture.Pixels()[i] != expected->pixels[i] ? 1 : 0;
+  if (differing > 0) {
+    std::filesystem::create_directories(kActualDir);
+    const auto path = kActualDir / file;
+    tools::WriteRgbPng(picture.Pixels(), picture.Width(), picture.Height(), path, error);
+    ADD_FAILURE() << differing << " pixels differ from " << file << "; this run's picture is "
+                  << path.string();
+  }
+}
+
 TEST_P(GoldenFrame, MatchesThePicture) {
   const FrameCase& c = GetParam();
-  std::string error;
-  const auto expected = tools::ReadRgbPng(kGoldenDir / "frames" / c.file, error);
-  ASSERT_TRUE(expected) << error;
   HeadlessRun run({c.screen, c.preview, 0, std::nullopt});
   ASSERT_TRUE(run.Start());
   for (int tick = 0; tick <= c.tick; ++tick) run.Tick();
   const PixelBuffer& frame = run.Frame();
-  ASSERT_EQ(frame.Width(), expected->width);
-  ASSERT_EQ(frame.Height(), expected->height);
-  int differing = 0;
-  for (std::size_t i = 0; i < frame.Pixels().size(); ++i)
-    differing += frame.Pixels()[i] != expected->pixels[i] ? 1 : 0;
-  if (differing > 0) {
-    std::filesystem::create_directories(kActualDir);
-    const auto path = kActualDir / c.file;
-    tools::WriteRgbPng(frame.Pixels(), frame.Width(), frame.Height(), path, error);
-    ADD_FAILURE() << differing << " pixels differ from " << c.file << "; this run's frame is "
-                  << path.string();
-  }
+  ExpectMatchesPicture(frame, c.file);
   // What the presenter was handed is the ComposeBuffer, whole.
   EXPECT_EQ(run.Presenter().Pixels(), frame.Pixels());
 }
@@ -158,6 +166,46 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) {
       return "Tick" + std::to_string(info.param.tick) +
              (info.param.preview ? "Preview" : "FullScreen");
+    });
+
+// The settings window's client area at its full 344 x 288: the switch on and
+// off, and a button held down.
+struct SettingsWindowCase {
+  const char* file;
+  std::int32_t musicEnabled;
+  std::optional<ButtonRecord> pressed;
+};
+
+void PrintTo(const SettingsWindowCase& c, std::ostream* os) {
+  *os << c.file;
+}
+
+class GoldenSettingsWindow : public ::testing::TestWithParam<SettingsWindowCase> {};
+
+TEST_P(GoldenSettingsWindow, MatchesThePicture) {
+  const SettingsWindowCase& c = GetParam();
+  EmbeddedResourceSource resources;
+  ButtonRecords records = InitialButtonRecords();
+  if (c.pressed) {
+    records[static_cast<std::size_t>(*c.pressed)].pressedFlag = 1;
+    if (*c.pressed == ButtonRecord::MusicOn)
+      records[static_cast<std::size_t>(ButtonRecord::MusicOff)].pressedFlag = 1;
+  }
+  ExpectMatchesPicture(
+      SettingsWindowPicture(LoadDialogArt(resources), records, c.musicEnabled, kConfigStageSize),
+      c.file);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Looks, GoldenSettingsWindow,
+    ::testing::Values(SettingsWindowCase{"settings_window_music_on.png", 1, std::nullopt},
+                      SettingsWindowCase{"settings_window_music_off.png", 0, std::nullopt},
+                      SettingsWindowCase{"settings_window_ok_pressed.png", 1, ButtonRecord::Ok},
+                      SettingsWindowCase{"settings_window_switch_pressed.png", 1,
+                                         ButtonRecord::MusicOn}),
+    [](const auto& info) {
+      std::string name = info.param.file;
+      return name.substr(0, name.find('.'));
     });
 
 }  // namespace
