@@ -1,0 +1,89 @@
+// qs3: the saver on Linux and macOS. The Windows switches work as on Windows
+// (/s, /p ID, /c, /a ID, or none for the settings window); XScreenSaver starts
+// it with --root or --window-id ID, and it then draws into that window until
+// it is sent SIGTERM.
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "audio/music_player.h"
+#include "platform/embedded/embedded_resources.h"
+#include "platform/sdl/launch_args.h"
+#include "platform/sdl/sdl_audio.h"
+#include "platform/sdl/sdl_config.h"
+#include "platform/sdl/sdl_host.h"
+#include "platform/sdl/sdl_presenter.h"
+#include "platform/sdl/sdl_services.h"
+#include "platform/sdl/sdl_shell.h"
+#include "settings/xdg_settings.h"
+#include "shell/entry.h"
+#include "shell/performance_stage.h"
+
+namespace {
+
+// SDL from before the first window to after the last object that uses it.
+class SdlSession {
+ public:
+  SdlSession() {
+    // Frames go to the window surface through X11 shared memory, not through
+    // an OpenGL texture, which costs several times the CPU.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // A full-screen saver that loses the focus must stay on the screen.
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    ok_ = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) == 0;
+  }
+  SdlSession(const SdlSession&) = delete;
+  SdlSession& operator=(const SdlSession&) = delete;
+  ~SdlSession() { SDL_Quit(); }
+  bool Ok() const { return ok_; }
+
+ private:
+  bool ok_ = false;
+};
+
+// XScreenSaver's window is drawn into like a preview of its size: no input,
+// no password, no music, and it ends only with the window or a signal.
+std::string CommandLineFor(const qs3::sdl::Launch& launch, const qs3::sdl::X11Connection& x11) {
+  if (launch.kind != qs3::sdl::LaunchKind::DrawIntoWindow) return launch.commandLine;
+  return "/p " + std::to_string(launch.window.value_or(x11.Root()));
+}
+
+int RunNative(const qs3::sdl::Launch& launch) {
+  using namespace qs3;
+  const sdl::X11Connection x11;
+  const sdl::SaverEvents events = sdl::RegisterSaverEvents();
+  sdl::SdlHost host(x11, events);
+  sdl::SdlShell shell(x11, events);
+  sdl::NoPasswordSystem passwords;
+  XdgSettingsSystem settingsSystem;
+  EmbeddedResourceSource resources;
+  sdl::SdlPresenter presenter;
+  sdl::SdlWaveDevice waveDevice;
+  sdl::PosixMusicFiles musicFiles;
+  MusicPlayer music(waveDevice, musicFiles);
+  PerformanceStage stage(GraphicsServices{resources, presenter, host}, music);
+  sdl::SdlConfigWindows configWindows(x11, events);
+  EntryServices services{host, shell, passwords, settingsSystem, stage, configWindows, resources};
+  return RunSaver(CommandLineFor(launch, x11), false, services);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  const qs3::sdl::Launch launch =
+      qs3::sdl::ParseLaunchArguments(args, std::getenv("XSCREENSAVER_WINDOW"));
+  if (launch.kind == qs3::sdl::LaunchKind::BadWindowId) {
+    std::fprintf(stderr, "qs3: the window to draw into is not a window id\n");
+    return 1;
+  }
+  const SdlSession session;
+  if (!session.Ok()) {
+    std::fprintf(stderr, "qs3: no display to show the saver on (%s)\n", SDL_GetError());
+    return 1;
+  }
+  return RunNative(launch);
+}

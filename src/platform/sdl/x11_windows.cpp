@@ -1,0 +1,158 @@
+#include "platform/sdl/x11_windows.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <memory>
+#include <vector>
+
+namespace qs3::sdl {
+namespace {
+
+int IgnoreXError(Display*, XErrorEvent*) {
+  return 0;
+}
+
+struct XFreeDeleter {
+  void operator()(void* data) const {
+    if (data != nullptr) XFree(data);
+  }
+};
+template <typename T>
+using XPointer = std::unique_ptr<T, XFreeDeleter>;
+
+// The UTF-8 _NET_WM_NAME, else the plain WM_NAME.
+std::optional<std::string> WindowName(Display* display, Window window) {
+  const Atom netName = XInternAtom(display, "_NET_WM_NAME", False);
+  const Atom utf8 = XInternAtom(display, "UTF8_STRING", False);
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* raw = nullptr;
+  if (XGetWindowProperty(display, window, netName, 0, 1024, False, utf8, &type, &format, &count,
+                         &after, &raw) == Success) {
+    XPointer<unsigned char> data(raw);
+    if (data && type == utf8 && format == 8) {
+      return std::string(reinterpret_cast<const char*>(data.get()), count);
+    }
+  }
+  char* name = nullptr;
+  if (XFetchName(display, window, &name) != 0 && name != nullptr) {
+    XPointer<char> owned(name);
+    return std::string(owned.get());
+  }
+  return std::nullopt;
+}
+
+std::vector<Window> Children(Display* display, Window window) {
+  Window root = 0, parent = 0;
+  Window* children = nullptr;
+  unsigned int count = 0;
+  if (XQueryTree(display, window, &root, &parent, &children, &count) == 0) return {};
+  XPointer<Window> owned(children);
+  return std::vector<Window>(children, children + count);
+}
+
+std::optional<Window> WindowProperty(Display* display, Window window, const char* name) {
+  const Atom atom = XInternAtom(display, name, False);
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* raw = nullptr;
+  if (XGetWindowProperty(display, window, atom, 0, 1, False, XA_WINDOW, &type, &format, &count,
+                         &after, &raw) != Success) {
+    return std::nullopt;
+  }
+  XPointer<unsigned char> data(raw);
+  if (!data || type != XA_WINDOW || format != 32 || count != 1) return std::nullopt;
+  return *reinterpret_cast<const Window*>(data.get());
+}
+
+}  // namespace
+
+X11Connection::X11Connection() : display_(XOpenDisplay(nullptr)) {
+  if (display_ != nullptr) XSetErrorHandler(IgnoreXError);
+}
+
+X11Connection::~X11Connection() {
+  if (display_ != nullptr) XCloseDisplay(display_);
+}
+
+XWindowId X11Connection::Root() const {
+  return display_ != nullptr ? static_cast<XWindowId>(DefaultRootWindow(display_)) : 0;
+}
+
+bool X11Connection::TopLevelWindowExists(const std::string& title) const {
+  if (display_ == nullptr) return false;
+  // Without a window manager the top-level windows are the root's children;
+  // with one, each sits inside a frame, one level further down.
+  for (const Window child : Children(display_, DefaultRootWindow(display_))) {
+    if (WindowName(display_, child) == title) return true;
+    for (const Window grandchild : Children(display_, child)) {
+      if (WindowName(display_, grandchild) == title) return true;
+    }
+  }
+  return false;
+}
+
+std::optional<Size> X11Connection::WindowSize(XWindowId window) const {
+  if (display_ == nullptr || window == 0) return std::nullopt;
+  XWindowAttributes attributes{};
+  if (XGetWindowAttributes(display_, window, &attributes) == 0) return std::nullopt;
+  return Size{attributes.width, attributes.height};
+}
+
+XWindowId X11Connection::ActiveWindow() const {
+  if (display_ == nullptr) return 0;
+  if (const auto active =
+          WindowProperty(display_, DefaultRootWindow(display_), "_NET_ACTIVE_WINDOW")) {
+    if (*active != 0) return static_cast<XWindowId>(*active);
+  }
+  Window focus = 0;
+  int revert = 0;
+  XGetInputFocus(display_, &focus, &revert);
+  // PointerRoot (1) and None (0) name no window.
+  return focus > 1 ? static_cast<XWindowId>(focus) : 0;
+}
+
+void X11Connection::Activate(XWindowId window) const {
+  if (display_ == nullptr || window == 0) return;
+  XRaiseWindow(display_, window);
+  XSetInputFocus(display_, window, RevertToParent, CurrentTime);
+  XFlush(display_);
+}
+
+std::optional<Point> X11Connection::PointerPosition() const {
+  if (display_ == nullptr) return std::nullopt;
+  Window root = 0, child = 0;
+  int rootX = 0, rootY = 0, windowX = 0, windowY = 0;
+  unsigned int mask = 0;
+  if (XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY,
+                    &windowX, &windowY, &mask) == 0) {
+    return std::nullopt;
+  }
+  return Point{rootX, rootY};
+}
+
+XWindowId X11Connection::CreateChild(XWindowId parent, Size size, const char* name) const {
+  if (display_ == nullptr || size.width <= 0 || size.height <= 0) return 0;
+  const unsigned long black = BlackPixel(display_, DefaultScreen(display_));
+  const Window child =
+      XCreateSimpleWindow(display_, parent, 0, 0, static_cast<unsigned>(size.width),
+                          static_cast<unsigned>(size.height), 0, black, black);
+  XSync(display_, False);
+  if (child == 0 || !WindowSize(static_cast<XWindowId>(child))) return 0;
+  XStoreName(display_, child, name);
+  XMapWindow(display_, child);
+  XSync(display_, False);
+  return static_cast<XWindowId>(child);
+}
+
+void X11Connection::DestroyWindow(XWindowId window) const {
+  if (display_ == nullptr || window == 0) return;
+  XDestroyWindow(display_, window);
+  XSync(display_, False);
+}
+
+}  // namespace qs3::sdl

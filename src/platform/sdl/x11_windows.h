@@ -1,0 +1,51 @@
+// What the native front end needs of X11 beyond SDL: top-level windows found
+// by title (the single-instance and second-preview rules), the size of a
+// window another program made, the active window, and a child window inside
+// a foreign one for the preview. Xlib's default error handler ends the
+// process; errors from windows that vanish are expected here, so a quiet
+// handler is installed for the life of the connection.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/types.h"
+
+using Display = struct _XDisplay;
+
+namespace qs3::sdl {
+
+using XWindowId = std::uint32_t;
+
+class X11Connection {
+ public:
+  // Opens the display named by DISPLAY; Valid() says whether it worked.
+  X11Connection();
+  X11Connection(const X11Connection&) = delete;
+  X11Connection& operator=(const X11Connection&) = delete;
+  ~X11Connection();
+
+  bool Valid() const { return display_ != nullptr; }
+  XWindowId Root() const;
+
+  // A window shown to the user (a child of the root, or a window manager's
+  // client) whose name is exactly `title`.
+  bool TopLevelWindowExists(const std::string& title) const;
+  // Width and height; none when the id names no window.
+  std::optional<Size> WindowSize(XWindowId window) const;
+  // The window manager's active window, else the input focus; 0 for none.
+  XWindowId ActiveWindow() const;
+  void Activate(XWindowId window) const;
+  // The pointer on the screen, asked of the server each time (SDL's global
+  // mouse state is a cache that X servers without raw input never refresh).
+  std::optional<Point> PointerPosition() const;
+  // A black child window filling `parent`, named `name`, mapped; 0 on failure.
+  XWindowId CreateChild(XWindowId parent, Size size, const char* name) const;
+  void DestroyWindow(XWindowId window) const;
+
+ private:
+  Display* display_ = nullptr;
+};
+
+}  // namespace qs3::sdl
