@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/sdl/launch_args.h"
+#include "platform/sdl/native_paths.h"
 #include "platform/sdl/wave_stream.h"
 
 namespace qs3::sdl {
@@ -74,6 +75,28 @@ TEST(LaunchArgumentsTest, XScreenSaverNamesTheWindowToDrawInto) {
   };
   for (const Case& c : table) {
     EXPECT_EQ(Parse(c.args, c.environment), c.expected) << c.args.front();
+  }
+}
+
+// --- The data folder ---
+
+TEST(DefaultDataFolderTest, TheUsersFolderThenTheInstalledOne) {
+  struct Case {
+    bool userExists;
+    bool installedExists;
+    const char* chosen;
+  };
+  const Case table[] = {{true, true, "/home/u/.local/share/OrnSaver3"},
+                        {true, false, "/home/u/.local/share/OrnSaver3"},
+                        {false, true, "/usr/share/qs3/QS3"},
+                        {false, false, "/home/u/.local/share/OrnSaver3"}};
+  for (const Case& c : table) {
+    const auto exists = [&c](const std::string& folder) {
+      return folder.starts_with("/home") ? c.userExists : c.installedExists;
+    };
+    EXPECT_EQ(
+        ChooseDefaultDataFolder("/home/u/.local/share/OrnSaver3", "/usr/share/qs3/QS3", exists),
+        c.chosen);
   }
 }
 

@@ -6,12 +6,14 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "audio/music_player.h"
 #include "platform/embedded/embedded_resources.h"
 #include "platform/sdl/launch_args.h"
+#include "platform/sdl/native_paths.h"
 #include "platform/sdl/sdl_audio.h"
 #include "platform/sdl/sdl_config.h"
 #include "platform/sdl/sdl_host.h"
@@ -51,6 +53,18 @@ std::string CommandLineFor(const qs3::sdl::Launch& launch, const qs3::sdl::X11Co
   return "/p " + std::to_string(launch.window.value_or(x11.Root()));
 }
 
+// The XDG locations, with the installed data folder as the fallback.
+qs3::XdgLocations NativeLocations() {
+  qs3::XdgLocations locations =
+      qs3::XdgLocationsFrom([](const char* name) { return std::getenv(name); });
+  locations.defaultDataFolder = qs3::sdl::ChooseDefaultDataFolder(
+      locations.defaultDataFolder, QS3_INSTALLED_DATA_DIR, [](const std::string& folder) {
+        std::error_code error;
+        return std::filesystem::is_directory(folder, error);
+      });
+  return locations;
+}
+
 int RunNative(const qs3::sdl::Launch& launch) {
   using namespace qs3;
   const sdl::X11Connection x11;
@@ -58,7 +72,7 @@ int RunNative(const qs3::sdl::Launch& launch) {
   sdl::SdlHost host(x11, events);
   sdl::SdlShell shell(x11, events);
   sdl::NoPasswordSystem passwords;
-  XdgSettingsSystem settingsSystem;
+  XdgSettingsSystem settingsSystem(NativeLocations());
   EmbeddedResourceSource resources;
   sdl::SdlPresenter presenter;
   sdl::SdlWaveDevice waveDevice;

@@ -128,8 +128,8 @@ std::optional<Point> X11Connection::PointerPosition() const {
   Window root = 0, child = 0;
   int rootX = 0, rootY = 0, windowX = 0, windowY = 0;
   unsigned int mask = 0;
-  if (XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY,
-                    &windowX, &windowY, &mask) == 0) {
+  if (XQueryPointer(display_, DefaultRootWindow(display_), &root, &child, &rootX, &rootY, &windowX,
+                    &windowY, &mask) == 0) {
     return std::nullopt;
   }
   return Point{rootX, rootY};
