@@ -348,7 +348,7 @@ TEST_F(ConfigDialogTest, AfterOkHasDestroyedTheWindowTheButtonTouchesNothingOfIt
   for (const char* button : {"OK", "CANCEL"}) {
     FakeConfigWindows fresh(log);
     const ButtonKind kind = button == std::string("OK") ? ButtonKind::Ok : ButtonKind::Cancel;
-    fresh.duringLoop = [this, kind, button](FakeConfigWindows& w) {
+    fresh.duringLoop = [kind, button](FakeConfigWindows& w) {
       const Rect rect = w.rects.at(w.buttons.at(button));
       const Point inside{rect.left + 3, rect.top + 3};
       w.Mouse(kind, kDown, inside, 1);
