@@ -1,11 +1,12 @@
-"""Runs the Windows saver under Wine.
+"""Runs the saver.
 
-On a desktop (DISPLAY reaches an X server) the saver runs full screen until
-you move the mouse diagonally, click or press a key. Without a display it
-says so, runs the saver on a virtual screen, takes a screenshot, ends it with
-a key press as a user would, and reports what happened.
+On a desktop (DISPLAY reaches an X server) the native saver (build/linux/qs3)
+runs full screen until you move the mouse diagonally, click or press a key;
+`--wine` runs the Windows saver under Wine instead. Without a display it says
+so, runs qs3.scr under Wine on a virtual screen, takes a screenshot, ends it
+with a key press as a user would, and reports what happened.
 
-    python3 scripts/run_saver.py [SWITCHES...]     (default: /s)
+    python3 scripts/run_saver.py [--wine] [SWITCHES...]     (default: /s)
 """
 
 from __future__ import annotations
@@ -20,6 +21,7 @@ from pathlib import Path
 ROOT = Path(__file__).resolve().parent.parent
 BUILD = ROOT / "build" / "windows"
 SAVER = BUILD / "qs3.scr"
+NATIVE = ROOT / "build" / "linux" / "qs3"
 PREFIX = BUILD / "wine-prefix"
 SHOT = BUILD / "qs3-screenshot.png"
 # The data folder as the saver expects it: the signature file beside "QS3",
@@ -51,6 +53,11 @@ def boot_prefix(env: dict[str, str]) -> None:
     if not (PREFIX / "system.reg").exists():
         print(f"run: preparing a Wine prefix in {PREFIX} (once, about 10 s)")
     subprocess.run(["wineboot", "-i"], env=env, capture_output=True, timeout=120)
+
+
+def run_native(switches: list[str]) -> int:
+    print(f"run: qs3 {' '.join(switches)}; move the mouse or press a key to end it")
+    return subprocess.run([str(NATIVE), *switches], cwd=DATA).returncode
 
 
 def run_on_desktop(display: str, switches: list[str]) -> int:
@@ -114,9 +121,12 @@ def main() -> int:
     if not SAVER.exists():
         print(f"run: {SAVER} is missing; build it with scripts/build windows", file=sys.stderr)
         return 1
-    switches = sys.argv[1:] or ["/s"]
+    wine = "--wine" in sys.argv[1:]
+    switches = [arg for arg in sys.argv[1:] if arg != "--wine"] or ["/s"]
     display = os.environ.get("DISPLAY", "")
     if display_works(display):
+        if not wine and NATIVE.exists():
+            return run_native(switches)
         return run_on_desktop(display, switches)
     return run_headless(switches)
 
