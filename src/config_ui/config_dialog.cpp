@@ -31,23 +31,23 @@ class DialogAttachment {
 };
 
 bool CreateButtons(WindowHandle window, ConfigDialog& dialog, ConfigWindowSystem& windows) {
-  for (const ButtonSpec& spec : kButtonTable) {
-    if (spec.record == ButtonRecord::MusicOn) continue;  // the switch's second record
+  for (const ButtonEntry& entry : kButtonTable) {
+    if (entry.record == ButtonRecord::MusicOn) continue;  // the switch's second record
     const WindowHandle button =
-        windows.CreateButtonWindow(window, spec.className, {spec.normal.x, spec.normal.y},
-                                   {spec.normal.width, spec.normal.height});
+        windows.CreateButtonWindow(window, entry.className, {entry.normal.x, entry.normal.y},
+                                   {entry.normal.width, entry.normal.height});
     if (button == kNoWindow) return false;
-    SetButtonLooks(dialog.Record(spec.record), spec.normal, kPressedOffset);
+    SetButtonLooks(dialog.Record(entry.record), entry.normal, kPressedOffset);
   }
-  const ButtonSpec& musicOn = kButtonTable[static_cast<std::size_t>(ButtonRecord::MusicOn)];
+  const ButtonEntry& musicOn = kButtonTable[static_cast<std::size_t>(ButtonRecord::MusicOn)];
   SetButtonLooks(dialog.Record(ButtonRecord::MusicOn), musicOn.normal, kPressedOffset);
   return true;
 }
 
 bool RegisterButtonClasses(ConfigWindowSystem& windows) {
-  for (const ButtonSpec& spec : kButtonTable) {
-    if (spec.record == ButtonRecord::MusicOn) continue;
-    if (!windows.RegisterConfigClass(spec.procedure, spec.className)) return false;
+  for (const ButtonEntry& entry : kButtonTable) {
+    if (entry.record == ButtonRecord::MusicOn) continue;
+    if (!windows.RegisterConfigClass(entry.procedure, entry.className)) return false;
   }
   return true;
 }

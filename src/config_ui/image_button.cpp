@@ -47,8 +47,8 @@ void SetButtonLooks(ImageButton& record, const ButtonLook& normal, std::int32_t 
 
 ButtonRecords InitialButtonRecords() {
   ButtonRecords records{};
-  for (const ButtonSpec& spec : kButtonTable) {
-    SetButtonLooks(records[static_cast<std::size_t>(spec.record)], spec.normal, kPressedOffset);
+  for (const ButtonEntry& entry : kButtonTable) {
+    SetButtonLooks(records[static_cast<std::size_t>(entry.record)], entry.normal, kPressedOffset);
   }
   return records;
 }

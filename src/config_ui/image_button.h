@@ -45,7 +45,7 @@ using ButtonRecords = std::array<ImageButton, kButtonRecordCount>;
 // The three button windows; the switch shows one of its two records.
 enum class ButtonKind { Ok, Cancel, MusicSwitch };
 
-struct ButtonSpec {
+struct ButtonEntry {
   ButtonRecord record;
   ConfigProcedure procedure;
   const char* className;  // "" for the record that has no window of its own
@@ -53,7 +53,7 @@ struct ButtonSpec {
 };
 
 // In the order the windows are created; music on shares the switch's window.
-inline constexpr std::array<ButtonSpec, kButtonRecordCount> kButtonTable{{
+inline constexpr std::array<ButtonEntry, kButtonRecordCount> kButtonTable{{
     {ButtonRecord::Ok, ConfigProcedure::OkButton, "OK", {120, 239, 160, 0, 96, 32}},
     {ButtonRecord::Cancel, ConfigProcedure::CancelButton, "CANCEL", {223, 239, 160, 64, 96, 32}},
     {ButtonRecord::MusicOff, ConfigProcedure::MusicSwitch, "WAVMODE", {60, 187, 0, 66, 80, 28}},
