@@ -27,6 +27,8 @@ WINE_ENV = {
 }
 SAVER_TITLE = "QS3_10"
 PREVIEW_TITLE = "SSPREVIEW"
+SETTINGS_CLASS = "QS3_10"  # the settings window's class; its title is Japanese
+SETTINGS_FILE = "ORN3CFG.INI"
 # A Wine virtual desktop of this size, opened at the top-left of the display
 # for the cases that compare pixels with the renderer's frames.
 SMALL_DESKTOP = "qs3e2e"
@@ -110,6 +112,12 @@ class Harness:
         boot = self.command(["wine", "wineboot", "-i"], timeout=180)
         if boot.returncode != 0:
             raise CaseFailure(f"wineboot failed: {boot.stdout}{boot.stderr}")
+        # With no window manager on the display, Wine draws captions and their
+        # close buttons itself only when told to.
+        decorated = self.reg("add", r"HKCU\Software\Wine\X11 Driver", "/v", "Decorated", "/d", "N",
+                             "/f")
+        if decorated.returncode != 0:
+            raise CaseFailure(f"reg add Decorated failed: {decorated.stdout}{decorated.stderr}")
         keeper = subprocess.Popen(["wine", str(self.testhost_exe), "keep-desktop"],
                                   env=self.env(), cwd=self.work_dir, stdout=subprocess.DEVNULL,
                                   stderr=subprocess.DEVNULL, start_new_session=True)
@@ -279,7 +287,8 @@ class Harness:
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
             if self.testhost("find", SAVER_TITLE).get("found") == "0" and \
-                    self.testhost("find", PREVIEW_TITLE).get("found") == "0":
+                    self.testhost("find", PREVIEW_TITLE).get("found") == "0" and \
+                    self.testhost("find-class", SETTINGS_CLASS).get("found") == "0":
                 return
             time.sleep(0.2)
         raise CaseFailure("a saver window outlived its process")
@@ -390,6 +399,19 @@ class Harness:
         self.note(f"renderer {' '.join(args)}: {len(frames)} distinct frames")
         return frames
 
+    def render_picture(self, name: str, *args: str) -> tuple[tuple[int, int], bytes]:
+        """The one picture the renderer writes for ARGS (settings_window.ppm)."""
+        if not self.renderer.exists():
+            raise CaseFailure(f"no renderer at {self.renderer}: {RENDERER_MISSING}")
+        folder = self.root / "expected" / name
+        shutil.rmtree(folder, ignore_errors=True)
+        folder.mkdir(parents=True)
+        self.command([str(self.renderer), *args, "--ppm-dir", str(folder)], timeout=60,
+                     check=True)
+        path = folder / "settings_window.ppm"
+        expect(path.exists(), f"the renderer wrote no {path.name} for {' '.join(args)}")
+        return read_ppm(path)
+
     def crop(self, shot: Path, x: int, y: int, width: int, height: int, out: Path) -> Path:
         self.command(["convert", str(shot), "-crop", f"{width}x{height}+{x}+{y}", "+repage",
                       str(out)], timeout=30, check=True)
@@ -402,6 +424,16 @@ class Harness:
 
     def drive_c(self) -> Path:
         return self.prefix / "drive_c"
+
+    def settings_files(self) -> list[Path]:
+        """Every settings file on drive C: (the Windows folder's, a per-user copy)."""
+        return [path for path in self.drive_c().rglob("*")
+                if path.name.lower() == SETTINGS_FILE.lower()]
+
+    def remove_settings_files(self) -> None:
+        for path in self.settings_files():
+            path.unlink()
+            self.note(f"removed {path}")
 
     # ----- bookkeeping -------------------------------------------------
 

@@ -24,8 +24,8 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import audio  # noqa: E402
 from harness import (PREVIEW_TITLE, SAVER_TITLE, SCREEN_HEIGHT, SCREEN_WIDTH,  # noqa: E402
-                     SMALL_SCREEN, CaseFailure, Harness, differing_pixels, expect, expect_fields,
-                     parse_report, write_ppm)
+                     SETTINGS_CLASS, SMALL_SCREEN, CaseFailure, Harness, differing_pixels, expect,
+                     expect_fields, parse_report, write_ppm)
 
 SHOW_TIMEOUT = 10  # seconds a saver window gets to become visible
 EXIT_TIMEOUT = 10  # seconds a saver gets to end after qualifying input
@@ -249,7 +249,7 @@ def junk_settings_file(h: Harness) -> None:
 
 
 def settings_files(h: Harness) -> list[Path]:
-    return [path for path in h.drive_c().rglob("*") if path.name.lower() == "orn3cfg.ini"]
+    return h.settings_files()
 
 
 def no_settings_file_written(h: Harness) -> None:
@@ -421,6 +421,331 @@ def music_without_sound_server_runs_silent(h: Harness) -> None:
     end_with_key(h, saver)
 
 
+# ----- the settings window ------------------------------------------------------
+
+# "弦楽四重奏の設定" in code page 932, the bytes the window was created with.
+SETTINGS_TITLE_CP932 = "8cb78a798e6c8f64917482cc90dd92e8"
+SETTINGS_CLIENT = (344, 288)  # the size asked for before the frame is taken off
+SETTINGS_STYLE = 0x92C80080
+WS_CLIPSIBLINGS = 0x04000000  # the system adds it to every top-level window
+# Each button's class and place (left, top, width, height) in the client area.
+SETTINGS_BUTTONS = {"OK": (120, 239, 96, 32), "CANCEL": (223, 239, 96, 32),
+                    "WAVMODE": (60, 187, 80, 28)}
+PRESSED_NAME = {"OK": "ok", "CANCEL": "cancel", "WAVMODE": "music"}  # the renderer's names
+BACKGROUND_POINT = (20, 20)  # a client point on no button
+PICTURE_TIMEOUT = 5  # seconds the window gets to show a look after input
+SETTINGS_SHOT = "settings_window"
+
+
+class SettingsWindow:
+    """A running `qs3.scr` with its settings window, as the test host found it."""
+
+    def __init__(self, h: Harness, saver, report: dict[str, str]):
+        self.h, self.saver, self.report = h, saver, report
+        self.origin = (int(report["client_left"]), int(report["client_top"]))
+        self.size = (int(report["client_width"]), int(report["client_height"]))
+
+    def point(self, client_x: int, client_y: int) -> tuple[int, int]:
+        return self.origin[0] + client_x, self.origin[1] + client_y
+
+    def centre(self, button: str) -> tuple[int, int]:
+        left, top, width, height = SETTINGS_BUTTONS[button]
+        return self.point(left + width // 2, top + height // 2)
+
+    def click(self, button: str) -> None:
+        self.h.mouse_to(*self.centre(button))
+        self.h.click(1)
+
+    def click_background(self) -> None:
+        """Gives the window the keyboard focus without touching a button."""
+        self.h.mouse_to(*self.point(*BACKGROUND_POINT))
+        self.h.click(1)
+
+    def keys(self, *keys: str) -> None:
+        for key in keys:
+            self.h.xdotool("key", key)
+            self.h.note(f"key {key}")
+
+    def drag(self, button: str, release_at: tuple[int, int]) -> None:
+        """Presses the left button over BUTTON, moves to RELEASE_AT (client
+        coordinates) with it held and lets it go there."""
+        self.h.mouse_to(*self.centre(button))
+        self.h.xdotool("mousedown", "1")
+        self.h.mouse_to(*self.point(*release_at))
+        self.h.xdotool("mouseup", "1")
+        self.h.note(f"dragged from {button} to client {release_at}")
+
+    def expect_look(self, name: str, music: int, pressed: str = "") -> None:
+        """Screenshots the client area until it equals the renderer's picture
+        of the window with MUSIC on or off (and PRESSED held down)."""
+        size_arg = f"{self.size[0]}x{self.size[1]}"
+        args = ["--settings-window", size_arg, "--music-enabled", str(music)]
+        if pressed:
+            args += ["--pressed", PRESSED_NAME[pressed]]
+        size, expected = self.h.render_picture(name, *args)
+        expect(size == self.size, f"the renderer drew {size}, the client area is {self.size}")
+        seen = b""
+        deadline = time.monotonic() + PICTURE_TIMEOUT
+        while time.monotonic() < deadline:
+            seen = self.h.grab(*self.origin, *self.size)
+            if seen == expected:
+                self.h.note(f"the client area equals {' '.join(args)}")
+                return
+            time.sleep(0.2)
+        width = self.size[0]
+        seen_file = write_ppm(self.h.shots / f"{name}_seen.ppm", self.size, seen)
+        expected_file = write_ppm(self.h.shots / f"{name}_expected.ppm", self.size, expected)
+        raise CaseFailure(f"the settings window does not look as `qs3_render {' '.join(args)}` "
+                          f"draws it: {differing_pixels(seen, expected, width)} of "
+                          f"{width * self.size[1]} pixels differ ({seen_file}, {expected_file})")
+
+    def expect_open(self, what: str) -> None:
+        code = self.h.wait_exit(self.saver, STILL_RUNNING_AFTER)
+        expect(code is None, f"the settings window's process ended ({code}) after {what}")
+        expect(self.h.testhost("find-class", SETTINGS_CLASS).get("found") == "1",
+               f"the settings window is gone after {what}")
+
+    def expect_closed(self, what: str) -> None:
+        expect_ends(self.h, self.saver, what)
+        expect(self.h.testhost("find-class", SETTINGS_CLASS).get("found") == "0",
+               f"a settings window is left after {what}")
+
+
+def open_settings(h: Harness, *args: str) -> SettingsWindow:
+    """Starts `qs3.scr ARGS` with the cursor off the window and waits for its
+    visible settings window."""
+    h.mouse_to(5, 5)
+    saver = h.start_saver(*args)
+    deadline = time.monotonic() + SHOW_TIMEOUT
+    window = h.testhost("find-class", SETTINGS_CLASS, "15000")
+    while window.get("visible") != "1" and time.monotonic() < deadline:
+        time.sleep(0.2)
+        window = h.testhost("find-class", SETTINGS_CLASS)
+    if window.get("visible") != "1":
+        code = h.wait_exit(saver, 0.1)
+        state = "still running" if code is None else f"exited with {code}"
+        raise CaseFailure(f"qs3.scr {' '.join(args)} showed no settings window (it is {state})")
+    time.sleep(0.3)  # let the window settle before input arrives
+    return SettingsWindow(h, saver, window)
+
+
+def windows_settings_file(h: Harness) -> Path:
+    return h.drive_c() / "windows" / "ORN3CFG.INI"
+
+
+def settings_case(body, prepared: bytes | None = None):
+    """Runs BODY(h, window-folder settings file) with that file holding
+    PREPARED (or absent), and leaves no settings file behind."""
+    def case(h: Harness) -> None:
+        h.remove_settings_files()
+        path = windows_settings_file(h)
+        if prepared is not None:
+            path.write_bytes(prepared)
+        try:
+            body(h, path)
+        finally:
+            h.kill_leftovers()
+            h.remove_settings_files()
+    return case
+
+
+def expect_file(path: Path, content: bytes | None, what: str) -> None:
+    found = path.read_bytes() if path.exists() else None
+    expect(found == content, f"after {what}, {path.name} holds {found!r}, want {content!r}")
+
+
+def expect_no_new_files(h: Harness, path: Path, content: bytes | None, what: str) -> None:
+    expect_file(path, content, what)
+    others = [str(other) for other in h.settings_files() if other != path]
+    expect(not others, f"after {what}, settings files were written: {others}")
+
+
+def settings_window_shape(h: Harness) -> None:
+    """Place, size, title bytes, class, style and buttons, all from the
+    system metrics the saver sees; no top-level window is titled QS3_10."""
+    metrics = h.testhost("metrics")
+    screen_w, screen_h = int(metrics["screen_width"]), int(metrics["screen_height"])
+    frame_x, frame_y = int(metrics["dlgframe_x"]), int(metrics["dlgframe_y"])
+    caption = int(metrics["caption"])
+    left, top = screen_w // 2 - 172, screen_h // 2 - 144
+    width, height = SETTINGS_CLIENT[0] + frame_x, SETTINGS_CLIENT[1] + frame_y + caption
+    window = open_settings(h, "/c")
+    report = window.report
+    expect_fields(report, {
+        "count": "1", "title_cp932": SETTINGS_TITLE_CP932, "visible": "1", "topmost": "0",
+        "parent": "0", "enabled": "1",
+        "left": str(left), "top": str(top), "right": str(left + width),
+        "bottom": str(top + height),
+        # The dialog frame lies on both sides, the caption above the client area.
+        "client_left": str(left + frame_x), "client_top": str(top + frame_y + caption),
+        "client_width": str(width - 2 * frame_x),
+        "client_height": str(height - 2 * frame_y - caption),
+    }, f"settings window (metrics {metrics})")
+    style = int(report["style"], 16)
+    expect(style & ~WS_CLIPSIBLINGS == SETTINGS_STYLE,
+           f"settings window style {report['style']}, want {SETTINGS_STYLE:#010x}")
+    buttons = sorted(report.get("child_window", "").splitlines())
+    want = sorted(f"{name} {' '.join(map(str, place))}" for name, place in SETTINGS_BUTTONS.items())
+    expect(buttons == want, f"the settings window's children are {buttons}, want {want}")
+    titled = h.testhost("find", SAVER_TITLE)
+    expect_fields(titled, {"found": "0", "count": "0"}, f"top-level windows titled {SAVER_TITLE}")
+    window.expect_look("settings_default", 1)
+    shot = h.screenshot(SETTINGS_SHOT + "_screen")
+    h.crop(shot, left, top, width, height, h.shots / f"{SETTINGS_SHOT}.png")
+    shot.unlink()
+    window.click("CANCEL")
+    window.expect_closed("a click on CANCEL")
+
+
+def settings_switch_flips_look(h: Harness, path: Path) -> None:
+    window = open_settings(h, "/c")
+    window.expect_look("settings_music_on", 1)
+    window.click("WAVMODE")
+    window.expect_look("settings_switched_off", 0)
+    window.click("WAVMODE")
+    window.expect_look("settings_switched_on", 1)
+    window.expect_open("two clicks on the music switch")
+    expect_no_new_files(h, path, None, "two clicks on the music switch")
+
+
+# Settings files in the form WritePrivateProfileStringA writes back (no blank
+# lines, no blanks around "="), so every other byte must survive a save.
+OTHER_SETTINGS = b"; kept comment\r\n[QS3_DIR]\r\nQS3_DIR=C:\\Music\r\n[OTHER]\r\nkey=value\r\n"
+
+
+def music_section(value: int, extra: bytes = b"") -> bytes:
+    return b"[QS3_10]\r\nWAV=%d\r\n" % value + extra
+
+
+def settings_ok_saves(look: int, flips: int, saved: bytes):
+    """With the prepared file showing LOOK, FLIPS clicks on the switch then
+    OK leave the file holding SAVED."""
+    def body(h: Harness, path: Path) -> None:
+        window = open_settings(h, "/c")
+        window.expect_look("settings_before_ok", look)
+        for _ in range(flips):
+            window.click("WAVMODE")
+        window.click("OK")
+        window.expect_closed("a click on OK")
+        expect_no_new_files(h, path, saved, f"{flips} switch clicks and OK")
+    return body
+
+
+def settings_cancel_writes_nothing(h: Harness, path: Path) -> None:
+    before = path.read_bytes() if path.exists() else None
+    window = open_settings(h, "/c")
+    window.click("WAVMODE")
+    window.click("WAVMODE")
+    window.click("CANCEL")
+    window.expect_closed("a click on CANCEL")
+    expect_no_new_files(h, path, before, "two switch clicks and CANCEL")
+
+
+def settings_keys_then_alt_f4(h: Harness, path: Path) -> None:
+    """Enter, Escape and Tab leave the window as it is; Alt+F4, sent the
+    same way, closes it without saving the flipped switch."""
+    window = open_settings(h, "/c")
+    window.click("WAVMODE")
+    window.expect_look("settings_flipped", 0)
+    window.click_background()
+    window.keys("Return", "Escape", "Tab")
+    window.expect_open("Enter, Escape and Tab")
+    window.expect_look("settings_after_keys", 0)
+    h.xdotool("keydown", "Alt_L")
+    window.keys("F4")
+    h.xdotool("keyup", "Alt_L")
+    window.expect_closed("Alt+F4")
+    expect_no_new_files(h, path, None, "a switch click and Alt+F4")
+
+
+def settings_drag_off(button: str):
+    """A press on BUTTON shows it pressed; dragged off, it looks released, and
+    letting go there does nothing: the window stays, the switch keeps its
+    value, nothing is written."""
+    def body(h: Harness, path: Path) -> None:
+        window = open_settings(h, "/c")
+        h.mouse_to(*window.centre(button))
+        h.xdotool("mousedown", "1")
+        try:
+            window.expect_look(f"settings_{button.lower()}_held", 1, button)
+            left, top, width, height = SETTINGS_BUTTONS[button]
+            h.mouse_to(*window.point(left + width // 2, top - 10))
+            window.expect_look(f"settings_{button.lower()}_dragged_off", 1)
+        finally:
+            h.xdotool("mouseup", "1")
+        window.expect_open(f"a press on {button} released off it")
+        window.expect_look(f"settings_{button.lower()}_released_off", 1)
+        expect_no_new_files(h, path, None, f"a press on {button} released off it")
+        window.click("CANCEL")
+        window.expect_closed("a click on CANCEL")
+    return body
+
+
+def settings_release_edges(h: Harness, path: Path) -> None:
+    """A release on the pixel just right of and below the switch still counts
+    as a click on it; one pixel further does not."""
+    left, top, width, height = SETTINGS_BUTTONS["WAVMODE"]
+    window = open_settings(h, "/c")
+    window.drag("WAVMODE", (left + width, top + height))
+    window.expect_look("settings_edge_release", 0)
+    window.drag("WAVMODE", (left + width + 1, top + height // 2))
+    window.expect_open("a release two pixels right of the switch")
+    window.expect_look("settings_beyond_edge_release", 0)
+    window.drag("WAVMODE", (left + width // 2, top + height + 1))
+    window.expect_open("a release two pixels below the switch")
+    window.expect_look("settings_below_edge_release", 0)
+    expect_no_new_files(h, path, None, "switch clicks")
+
+
+def settings_caption_close(h: Harness, path: Path) -> None:
+    """The close button Wine draws at the right end of the caption closes the
+    window without saving the flipped switch."""
+    window = open_settings(h, "/c")
+    window.click("WAVMODE")
+    window.expect_look("settings_before_close", 0)
+    metrics = h.testhost("metrics")
+    caption, frame_x, frame_y = (int(metrics[key]) for key in ("caption", "dlgframe_x",
+                                                                "dlgframe_y"))
+    # The button is about a caption high and square, inside the frame's top-right corner.
+    h.mouse_to(int(window.report["right"]) - frame_x - caption // 2 - 1,
+               int(window.report["top"]) + frame_y + caption // 2)
+    time.sleep(0.3)  # the caption's button tracking starts from a settled cursor
+    h.xdotool("mousedown", "1")
+    time.sleep(0.3)
+    h.xdotool("mouseup", "1")
+    window.expect_closed("a click on the caption's close button")
+    expect_no_new_files(h, path, None, "a switch click and the caption's close button")
+
+
+def settings_opened_by(*args: str):
+    def body(h: Harness, path: Path) -> None:
+        window = open_settings(h, *args)
+        expect_fields(window.report, {"count": "1", "title_cp932": SETTINGS_TITLE_CP932},
+                      f"the settings window of qs3.scr {' '.join(args)}")
+        window.click("CANCEL")
+        window.expect_closed("a click on CANCEL")
+        expect_no_new_files(h, path, None, "CANCEL")
+    return body
+
+
+def settings_parent_disabled(h: Harness, path: Path) -> None:
+    """The foreground window at the start is disabled while the settings
+    window is open, then enabled and in the foreground again."""
+    h.mouse_to(5, 5)
+    host = h.start_testhost("settings-parent", "20000", SETTINGS_CLASS, h.saver_windows_path(),
+                            "/c")
+    expect_fields(h.read_until_ready(host, 30), {
+        "parent_foreground_before": "1", "window_found": "1", "parent_enabled_while_open": "0",
+    }, "the parent while the settings window is open")
+    window = SettingsWindow(h, None, h.testhost("find-class", SETTINGS_CLASS))
+    window.click("CANCEL")
+    rest, _ = host.communicate(timeout=30)
+    expect_fields(parse_report(rest.decode(errors="replace")), {
+        "exit": "0", "parent_enabled_after": "1", "parent_foreground_after": "1",
+    }, "the parent after CANCEL")
+    expect_no_new_files(h, path, None, "CANCEL")
+
+
 # ----- the table ------------------------------------------------------------------
 
 CASES = {
@@ -452,6 +777,29 @@ CASES = {
     "fullscreen_frame_matches_renderer": fullscreen_frame_matches_renderer,
     "music_plays_and_restarts": music_plays_and_restarts,
     "music_without_sound_server_runs_silent": music_without_sound_server_runs_silent,
+    "settings_window_shape": settings_case(lambda h, path: settings_window_shape(h)),
+    "settings_switch_flips_look": settings_case(settings_switch_flips_look),
+    "settings_ok_saves_beside_other_sections": settings_case(
+        settings_ok_saves(0, 1, OTHER_SETTINGS + music_section(1, b"EXTRA=5\r\n")),
+        OTHER_SETTINGS + music_section(0, b"EXTRA=5\r\n")),
+    "settings_ok_adds_section": settings_case(
+        settings_ok_saves(1, 1, OTHER_SETTINGS + music_section(0)), OTHER_SETTINGS),
+    "settings_ok_unchanged_writes_default": settings_case(
+        settings_ok_saves(1, 0, music_section(1))),
+    "settings_ok_after_two": settings_case(settings_ok_saves(1, 1, music_section(1)),
+                                           music_section(2)),
+    "settings_cancel_keeps_file": settings_case(settings_cancel_writes_nothing,
+                                                OTHER_SETTINGS + music_section(0)),
+    "settings_cancel_creates_no_file": settings_case(settings_cancel_writes_nothing),
+    "settings_keys_then_alt_f4": settings_case(settings_keys_then_alt_f4),
+    "settings_drag_off_ok": settings_case(settings_drag_off("OK")),
+    "settings_drag_off_cancel": settings_case(settings_drag_off("CANCEL")),
+    "settings_drag_off_switch": settings_case(settings_drag_off("WAVMODE")),
+    "settings_release_edges": settings_case(settings_release_edges),
+    "settings_caption_close": settings_case(settings_caption_close),
+    "settings_c_colon_handle": settings_case(settings_opened_by("/c:1234")),
+    "settings_no_argument": settings_case(settings_opened_by()),
+    "settings_parent_disabled": settings_case(settings_parent_disabled),
     "no_settings_file_written": no_settings_file_written,
 }
 

@@ -223,19 +223,68 @@ int RunCommand(std::span<char*> args) {
   return exited ? 0 : 1;
 }
 
-int CountTopLevel(const char* title) {
+// How windows are looked up: by title or by class name.
+enum class Lookup { Title, Class };
+
+std::string WindowName(HWND window, Lookup lookup) {
+  return lookup == Lookup::Title ? WindowTitle(window) : WindowClass(window);
+}
+
+HWND FindTopLevel(Lookup lookup, const char* name) {
+  return lookup == Lookup::Title ? FindWindowA(nullptr, name) : FindWindowA(name, nullptr);
+}
+
+int CountTopLevel(Lookup lookup, const char* name) {
   struct Count {
-    const char* title;
+    Lookup lookup;
+    const char* name;
     int count;
-  } count{title, 0};
+  } count{lookup, name, 0};
   EnumWindows(
       [](HWND window, LPARAM data) -> BOOL {
         auto* tally = reinterpret_cast<Count*>(data);
-        if (WindowTitle(window) == tally->title) ++tally->count;
+        if (WindowName(window, tally->lookup) == tally->name) ++tally->count;
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&count));
   return count.count;
+}
+
+// The title as the Japanese code page (932) spells it, read through the
+// Unicode text so that the check does not depend on the system's ANSI page.
+std::string TitleShiftJisHex(HWND window) {
+  wchar_t title[256] = {};
+  const int length = GetWindowTextW(window, title, 256);
+  char bytes[512] = {};
+  const int size =
+      WideCharToMultiByte(932, 0, title, length, bytes, sizeof bytes, nullptr, nullptr);
+  std::string hex;
+  char pair[3];
+  for (int i = 0; i < size; ++i) {
+    std::snprintf(pair, sizeof pair, "%02x", static_cast<unsigned char>(bytes[i]));
+    hex += pair;
+  }
+  return hex;
+}
+
+// child_window=CLASS LEFT TOP WIDTH HEIGHT for each direct child, in the
+// parent's client coordinates.
+void ReportChildren(HWND window) {
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM parent) -> BOOL {
+        if (GetParent(child) != reinterpret_cast<HWND>(parent)) return TRUE;
+        RECT rect{};
+        GetWindowRect(child, &rect);
+        MapWindowPoints(nullptr, reinterpret_cast<HWND>(parent), reinterpret_cast<POINT*>(&rect),
+                        2);
+        Print("child_window", WindowClass(child) + " " + std::to_string(rect.left) + " " +
+                                  std::to_string(rect.top) + " " +
+                                  std::to_string(rect.right - rect.left) + " " +
+                                  std::to_string(rect.bottom - rect.top));
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(window));
 }
 
 void ReportWindow(HWND window) {
@@ -251,6 +300,11 @@ void ReportWindow(HWND window) {
   Print("top", rect.top);
   Print("right", rect.right);
   Print("bottom", rect.bottom);
+  POINT clientOrigin{0, 0};
+  ClientToScreen(window, &clientOrigin);
+  Print("title_cp932", TitleShiftJisHex(window));
+  Print("client_left", clientOrigin.x);
+  Print("client_top", clientOrigin.y);
   Print("client_width", client.right);
   Print("client_height", client.bottom);
   PrintHex("style", static_cast<unsigned long>(GetWindowLongPtrA(window, GWL_STYLE)));
@@ -261,23 +315,42 @@ void ReportWindow(HWND window) {
                                    ? nullptr
                                    : GetAncestor(window, GA_PARENT)));
   Print("pid", OwningProcess(window));
+  Print("enabled", IsWindowEnabled(window) ? 1 : 0);
+  ReportChildren(window);
 }
 
-// find TITLE [TIMEOUT_MS]: the top-level window with that title, waited for.
-int FindCommand(std::span<char*> args) {
+// Waits up to timeoutMs for a top-level window of that title or class.
+HWND WaitForTopLevel(Lookup lookup, const char* name, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  HWND window = FindTopLevel(lookup, name);
+  while (window == nullptr && GetTickCount64() < deadline) {
+    Sleep(20);
+    window = FindTopLevel(lookup, name);
+  }
+  return window;
+}
+
+// find TITLE [TIMEOUT_MS] and find-class CLASS [TIMEOUT_MS]: the top-level
+// window with that title or class, waited for.
+int FindCommand(Lookup lookup, std::span<char*> args) {
   if (args.empty()) return 2;
   const auto timeout = args.size() > 1 ? ParseNumber(args[1]) : std::optional<long>(0);
   if (!timeout) return 2;
-  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(*timeout);
-  HWND window = FindWindowA(nullptr, args[0]);
-  while (window == nullptr && GetTickCount64() < deadline) {
-    Sleep(20);
-    window = FindWindowA(nullptr, args[0]);
-  }
+  HWND window = WaitForTopLevel(lookup, args[0], static_cast<DWORD>(*timeout));
   Print("found", window != nullptr ? 1 : 0);
-  Print("count", CountTopLevel(args[0]));
+  Print("count", CountTopLevel(lookup, args[0]));
   if (window == nullptr) return 1;
   ReportWindow(window);
+  return 0;
+}
+
+// metrics: the screen size and the frame sizes a window's place depends on.
+int MetricsCommand() {
+  Print("screen_width", GetSystemMetrics(SM_CXSCREEN));
+  Print("screen_height", GetSystemMetrics(SM_CYSCREEN));
+  Print("dlgframe_x", GetSystemMetrics(SM_CXDLGFRAME));
+  Print("dlgframe_y", GetSystemMetrics(SM_CYDLGFRAME));
+  Print("caption", GetSystemMetrics(SM_CYCAPTION));
   return 0;
 }
 
@@ -485,6 +558,64 @@ int HoldTopLevelCommand(std::span<char*> args) {
   return 0;
 }
 
+// The first top-level window of that class that the process made, waited
+// for while this thread's windows keep answering.
+HWND WaitForProcessWindow(const ChildProcess& process, const char* className, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  for (;;) {
+    for (HWND window = FindWindowExA(nullptr, nullptr, className, nullptr); window != nullptr;
+         window = FindWindowExA(nullptr, window, className, nullptr)) {
+      if (OwningProcess(window) == process.Id() && IsWindowVisible(window)) return window;
+    }
+    if (!process.Running() || GetTickCount64() >= deadline) return nullptr;
+    PumpFor(20);
+  }
+}
+
+// Pumps until the window's enabled state is `enabled` or timeoutMs pass;
+// returns the state it ended in.
+bool WaitEnabled(HWND window, bool enabled, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  while ((IsWindowEnabled(window) != FALSE) != enabled && GetTickCount64() < deadline) PumpFor(20);
+  return IsWindowEnabled(window) != FALSE;
+}
+
+bool WaitForeground(HWND window, DWORD timeoutMs) {
+  const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+  while (GetForegroundWindow() != window && GetTickCount64() < deadline) PumpFor(20);
+  return GetForegroundWindow() == window;
+}
+
+// settings-parent TIMEOUT_MS CLASS EXE [ARGS...]: brings a window of its own
+// to the foreground, starts EXE there and waits for its window of CLASS;
+// reports whether its own window was disabled meanwhile (ready=1), then
+// waits for EXE to end and reports the exit code and whether its window is
+// enabled and in the foreground again.
+int SettingsParentCommand(std::span<char*> args) {
+  if (args.size() < 3) return 2;
+  const auto timeout = ParseNumber(args[0]);
+  if (!timeout) return 2;
+  UniqueWindow parent = CreateHostWindow("QS3 settings parent", 160, 120);
+  if (!parent) return 1;
+  SetForegroundWindow(parent.get());
+  Print("parent", HandleNumber(parent.get()));
+  Print("parent_foreground_before", WaitForeground(parent.get(), 3000) ? 1 : 0);
+  ChildProcess child;
+  if (!child.Start(CommandLine(args[2], JoinArguments(args.subspan(3))))) return 1;
+  Print("pid", child.Id());
+  HWND window = WaitForProcessWindow(child, args[1], static_cast<DWORD>(*timeout));
+  Print("window_found", window != nullptr ? 1 : 0);
+  if (window != nullptr) {
+    Print("parent_enabled_while_open", WaitEnabled(parent.get(), false, 3000) ? 1 : 0);
+  }
+  Print("ready", 1);
+  std::fflush(stdout);
+  const bool exited = child.ReportExitWithin(static_cast<DWORD>(*timeout));
+  Print("parent_enabled_after", IsWindowEnabled(parent.get()) ? 1 : 0);
+  Print("parent_foreground_after", WaitForeground(parent.get(), 3000) ? 1 : 0);
+  return exited ? 0 : 1;
+}
+
 // keep-desktop: holds a hidden window until killed. Wine closes its desktop
 // shortly after the last window program ends and then takes seconds to bring
 // it back for the next one; this keeps it open between the cases.
@@ -504,7 +635,10 @@ int Usage() {
   std::fputs(
       "usage: qs3_testhost run TIMEOUT_MS EXE [ARGS...]\n"
       "       qs3_testhost find TITLE [TIMEOUT_MS]\n"
+      "       qs3_testhost find-class CLASS [TIMEOUT_MS]\n"
       "       qs3_testhost foreground\n"
+      "       qs3_testhost metrics\n"
+      "       qs3_testhost settings-parent TIMEOUT_MS CLASS EXE [ARGS...]\n"
       "       qs3_testhost preview W H TIMEOUT_MS EXE TEMPLATE [HOLD_MS]  ({hwnd} in TEMPLATE)\n"
       "       qs3_testhost hold-toplevel TITLE SECONDS\n"
       "       qs3_testhost keep-desktop\n"
@@ -522,8 +656,11 @@ int main(int argc, char** argv) {
   const std::span<char*> args(argv + 2, static_cast<std::size_t>(argc - 2));
   int result = 2;
   if (command == "run") result = RunCommand(args);
-  if (command == "find") result = FindCommand(args);
+  if (command == "find") result = FindCommand(Lookup::Title, args);
+  if (command == "find-class") result = FindCommand(Lookup::Class, args);
   if (command == "foreground") result = ForegroundCommand();
+  if (command == "metrics") result = MetricsCommand();
+  if (command == "settings-parent") result = SettingsParentCommand(args);
   if (command == "preview") result = PreviewCommand(args);
   if (command == "hold-toplevel") result = HoldTopLevelCommand(args);
   if (command == "keep-desktop") result = KeepDesktopCommand();
