@@ -12,7 +12,7 @@
 
 #include "platform/types.h"
 
-using Display = struct _XDisplay;
+using Display = struct _XDisplay;  // Xlib's, declared here so no X11 header spreads
 
 namespace qs3::sdl {
 
