@@ -65,6 +65,9 @@ void SdlHost::ShowCursor(bool show) {
 }
 
 void SdlHost::EnableInputMethod(bool enable) {
+  // The full-screen saver switches it off on every frame; SDL needs telling once.
+  if (inputMethodEnabled_ == enable) return;
+  inputMethodEnabled_ = enable;
   if (enable) {
     SDL_StartTextInput();
   } else {

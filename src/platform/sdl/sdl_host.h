@@ -56,6 +56,7 @@ class SdlHost final : public Host {
   SaverEvents events_;
   // A failed query repeats the last answer, so it never looks like a move.
   Point lastCursor_;
+  std::optional<bool> inputMethodEnabled_;
   std::map<std::pair<WindowHandle, unsigned>, Timer> timers_;
   // A removed timer's callback may still be running on the timer thread, so
   // what it reads lives as long as the host.
