@@ -20,6 +20,7 @@
 #include "platform/sdl/sdl_presenter.h"
 #include "platform/sdl/sdl_services.h"
 #include "platform/sdl/sdl_shell.h"
+#include "platform/sdl/x11_windows.h"
 #include "settings/xdg_settings.h"
 #include "shell/entry.h"
 #include "shell/performance_stage.h"
@@ -35,7 +36,12 @@ class SdlSession {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // A full-screen saver that loses the focus must stay on the screen.
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    ok_ = SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS) == 0;
+    // With an X display named, only X11 will do: SDL would otherwise fall
+    // back to drawing off screen when a connection is refused for a moment.
+    if (std::getenv("DISPLAY") != nullptr && std::getenv("SDL_VIDEODRIVER") == nullptr) {
+      SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+    }
+    ok_ = SDL_Init(SDL_INIT_TIMER | SDL_INIT_EVENTS) == 0 && InitVideo();
   }
   SdlSession(const SdlSession&) = delete;
   SdlSession& operator=(const SdlSession&) = delete;
@@ -43,6 +49,18 @@ class SdlSession {
   bool Ok() const { return ok_; }
 
  private:
+  // X servers refuse a connection now and then (Xvfb about one in thirty
+  // under load); a few tries a moment apart ride that out.
+  static bool InitVideo() {
+    constexpr int kTries = 5;
+    constexpr Uint32 kPauseMs = 100;
+    for (int attempt = 1; attempt <= kTries; ++attempt) {
+      if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+      if (attempt < kTries) SDL_Delay(kPauseMs);
+    }
+    return false;
+  }
+
   bool ok_ = false;
 };
 
@@ -70,11 +88,12 @@ int RunNative(const qs3::sdl::Launch& launch) {
   const sdl::X11Connection x11;
   const sdl::SaverEvents events = sdl::RegisterSaverEvents();
   sdl::SdlHost host(x11, events);
-  sdl::SdlShell shell(x11, events);
+  sdl::X11DrawnWindows x11Drawn;
+  sdl::SdlShell shell(x11, events, x11Drawn);
   sdl::NoPasswordSystem passwords;
   XdgSettingsSystem settingsSystem(NativeLocations());
   EmbeddedResourceSource resources;
-  sdl::SdlPresenter presenter;
+  sdl::SdlPresenter presenter(x11, x11Drawn);
   sdl::SdlWaveDevice waveDevice;
   sdl::PosixMusicFiles musicFiles;
   MusicPlayer music(waveDevice, musicFiles);
@@ -94,6 +113,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "qs3: the window to draw into is not a window id\n");
     return 1;
   }
+  qs3::sdl::InstallQuietXErrorHandler();
   const SdlSession session;
   if (!session.Ok()) {
     std::fprintf(stderr, "qs3: no display to show the saver on (%s)\n", SDL_GetError());

@@ -25,7 +25,11 @@ void SdlPresenter::Present(WindowHandle window, const FrameView& frame) {
   const auto pixelCount =
       static_cast<std::size_t>(frame.size.width) * static_cast<std::size_t>(frame.size.height);
   if (frame.size.width <= 0 || frame.size.height <= 0 || frame.pixels.size() < pixelCount) return;
-  PresentPixels(static_cast<std::uint32_t>(window), frame.pixels.data(), frame.size);
+  if (x11Drawn_.Contains(window)) {
+    x11_.PutPixels(static_cast<XWindowId>(window), frame.pixels.data(), frame.size);
+  } else {
+    PresentPixels(static_cast<std::uint32_t>(window), frame.pixels.data(), frame.size);
+  }
 }
 
 }  // namespace qs3::sdl

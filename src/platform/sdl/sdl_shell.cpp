@@ -33,29 +33,36 @@ SdlShell::~SdlShell() {
 }
 
 WindowHandle SdlShell::CreateSaverWindow(const SaverWindowParams& params, SaverWindow& logic) {
-  if (params.parent != kNoWindow) {
-    if (params.parent < 0 || params.parent > static_cast<WindowHandle>(UINT32_MAX)) return 0;
-    parent_ = static_cast<XWindowId>(params.parent);
-    child_ = x11_.CreateChild(parent_, params.size, params.title.c_str());
-    if (child_ == 0) return kNoWindow;
-    window_ = SDL_CreateWindowFrom(reinterpret_cast<const void*>(std::uintptr_t{child_}));
-  } else {
-    window_ = SDL_CreateWindow(params.title.c_str(), params.position.x, params.position.y,
-                               params.size.width, params.size.height,
-                               SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALWAYS_ON_TOP |
-                                   SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
-  }
-  if (window_ == nullptr) {
-    DestroyWindows();
-    return kNoWindow;
-  }
+  const WindowHandle handle =
+      (params.style & kStyleChild) != 0 ? CreatePreviewWindow(params) : CreateFullScreen(params);
+  if (handle == kNoWindow) return kNoWindow;
   logic_ = &logic;
-  const auto handle = static_cast<WindowHandle>(SDL_GetWindowID(window_));
   logic.OnCreate(handle);
   return handle;
 }
 
+WindowHandle SdlShell::CreatePreviewWindow(const SaverWindowParams& params) {
+  // A child window needs a parent that exists.
+  if (params.parent <= 0 || params.parent > static_cast<WindowHandle>(UINT32_MAX)) return 0;
+  parent_ = static_cast<XWindowId>(params.parent);
+  child_ = x11_.CreateChild(parent_, params.size, params.title.c_str());
+  if (child_ == 0) return kNoWindow;
+  const auto handle = static_cast<WindowHandle>(child_);
+  x11Drawn_.Add(handle);
+  return handle;
+}
+
+WindowHandle SdlShell::CreateFullScreen(const SaverWindowParams& params) {
+  window_ = SDL_CreateWindow(params.title.c_str(), params.position.x, params.position.y,
+                             params.size.width, params.size.height,
+                             SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALWAYS_ON_TOP |
+                                 SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+  if (window_ == nullptr) return kNoWindow;
+  return static_cast<WindowHandle>(SDL_GetWindowID(window_));
+}
+
 void SdlShell::ShowSaverWindow(WindowHandle) {
+  // A preview is mapped, black, from its creation.
   if (window_ == nullptr) return;
   SDL_ShowWindow(window_);
   SDL_RaiseWindow(window_);
@@ -63,12 +70,16 @@ void SdlShell::ShowSaverWindow(WindowHandle) {
 }
 
 int SdlShell::RunMessageLoop() {
+  // SDL wakes a waiting loop by sending an X event to one of its windows; a
+  // preview's window dies with its host without a word, and a wait on it
+  // would never end. Waiting in short slices keeps the ticks coming.
+  constexpr int kWaitSliceMs = 50;
   SDL_Event event{};
-  while (SDL_WaitEvent(&event) != 0) {
+  for (;;) {
+    if (SDL_WaitEventTimeout(&event, kWaitSliceMs) == 0) continue;
     if (event.type == events_.quit) return event.user.code;
     Dispatch(event);
   }
-  return 0;
 }
 
 void SdlShell::Dispatch(const SDL_Event& event) {
@@ -106,7 +117,10 @@ void SdlShell::HideSaverWindow(WindowHandle) {
 void SdlShell::DestroyWindows() {
   if (window_ != nullptr) SDL_DestroyWindow(window_);
   window_ = nullptr;
-  x11_.DestroyWindow(child_);
+  if (child_ != 0) {
+    x11Drawn_.Remove(static_cast<WindowHandle>(child_));
+    x11_.DestroyWindow(child_);  // nothing left to do when it died with its host
+  }
   child_ = 0;
 }
 

@@ -1,5 +1,7 @@
 // The saver window on SDL2: full screen as an SDL window of its own, the
-// preview as an X11 child window of the given one that SDL draws into. The
+// preview as an X11 child of the given window that the saver draws into with
+// Xlib (SDL waits on its own windows for answers that a window dying with its
+// host never gives). The
 // event loop turns SDL's events into the core's timer, input and destroy
 // calls.
 #pragma once
@@ -7,6 +9,7 @@
 #include <SDL.h>
 
 #include "platform/sdl/sdl_events.h"
+#include "platform/sdl/sdl_presenter.h"
 #include "platform/sdl/x11_windows.h"
 #include "shell/entry.h"
 
@@ -14,7 +17,8 @@ namespace qs3::sdl {
 
 class SdlShell final : public SaverShell {
  public:
-  SdlShell(const X11Connection& x11, SaverEvents events) : x11_(x11), events_(events) {}
+  SdlShell(const X11Connection& x11, SaverEvents events, X11DrawnWindows& x11Drawn)
+      : x11_(x11), events_(events), x11Drawn_(x11Drawn) {}
   SdlShell(const SdlShell&) = delete;
   SdlShell& operator=(const SdlShell&) = delete;
   ~SdlShell() override;
@@ -32,12 +36,15 @@ class SdlShell final : public SaverShell {
   void WindowDestroyed();
   void Dispatch(const SDL_Event& event);
   void DestroyWindows();
+  WindowHandle CreatePreviewWindow(const SaverWindowParams& params);
+  WindowHandle CreateFullScreen(const SaverWindowParams& params);
 
   const X11Connection& x11_;
   SaverEvents events_;
+  X11DrawnWindows& x11Drawn_;
   SaverWindow* logic_ = nullptr;
   SDL_Window* window_ = nullptr;
-  XWindowId child_ = 0;   // the preview's own X11 window
+  XWindowId child_ = 0;   // a preview's own window, drawn through X11
   XWindowId parent_ = 0;  // the window it lives in
   bool destroyed_ = false;
 };

@@ -3,6 +3,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <unistd.h>
 
 #include <memory>
 #include <vector>
@@ -71,8 +72,18 @@ std::optional<Window> WindowProperty(Display* display, Window window, const char
 
 }  // namespace
 
-X11Connection::X11Connection() : display_(XOpenDisplay(nullptr)) {
-  if (display_ != nullptr) XSetErrorHandler(IgnoreXError);
+void InstallQuietXErrorHandler() {
+  XSetErrorHandler(IgnoreXError);
+}
+
+X11Connection::X11Connection() {
+  InstallQuietXErrorHandler();
+  // X servers refuse a connection now and then; a few tries ride that out.
+  constexpr int kTries = 5;
+  for (int attempt = 1; attempt <= kTries && display_ == nullptr; ++attempt) {
+    display_ = XOpenDisplay(nullptr);
+    if (display_ == nullptr && attempt < kTries) usleep(50'000);
+  }
 }
 
 X11Connection::~X11Connection() {
@@ -153,6 +164,32 @@ void X11Connection::DestroyWindow(XWindowId window) const {
   if (display_ == nullptr || window == 0) return;
   XDestroyWindow(display_, window);
   XSync(display_, False);
+}
+
+void X11Connection::PutPixels(XWindowId window, const std::uint32_t* pixels, Size size) const {
+  if (display_ == nullptr || window == 0 || pixels == nullptr || size.width <= 0 ||
+      size.height <= 0) {
+    return;
+  }
+  const int screen = DefaultScreen(display_);
+  Visual* visual = DefaultVisual(display_, screen);
+  const int depth = DefaultDepth(display_, screen);
+  if ((depth != 24 && depth != 32) || visual->red_mask != 0xFF0000u ||
+      visual->green_mask != 0x00FF00u || visual->blue_mask != 0x0000FFu) {
+    return;
+  }
+  // The image borrows the frame's pixels: 32 bits each, in the server's
+  // byte order as Xlib converts them.
+  XImage* image = XCreateImage(display_, visual, static_cast<unsigned>(depth), ZPixmap, 0,
+                               reinterpret_cast<char*>(const_cast<std::uint32_t*>(pixels)),
+                               static_cast<unsigned>(size.width),
+                               static_cast<unsigned>(size.height), 32, size.width * 4);
+  if (image == nullptr) return;
+  XPutImage(display_, window, DefaultGC(display_, screen), image, 0, 0, 0, 0,
+            static_cast<unsigned>(size.width), static_cast<unsigned>(size.height));
+  image->data = nullptr;  // not Xlib's to free
+  XDestroyImage(image);
+  XFlush(display_);
 }
 
 }  // namespace qs3::sdl

@@ -18,6 +18,12 @@ namespace qs3::sdl {
 
 using XWindowId = std::uint32_t;
 
+// Windows that vanish (a preview's host, XScreenSaver's window) make requests
+// fail; Xlib's default handler would end the process for that. Installed
+// before SDL starts, the quiet handler is also the one SDL falls back on and
+// puts back when it shuts down.
+void InstallQuietXErrorHandler();
+
 class X11Connection {
  public:
   // Opens the display named by DISPLAY; Valid() says whether it worked.
@@ -41,8 +47,13 @@ class X11Connection {
   // mouse state is a cache that X servers without raw input never refresh).
   std::optional<Point> PointerPosition() const;
   // A black child window filling `parent`, named `name`, mapped; 0 on failure.
+  // The saver draws into it itself: SDL waits on windows of its own for
+  // answers that a window dying with its host never gives.
   XWindowId CreateChild(XWindowId parent, Size size, const char* name) const;
   void DestroyWindow(XWindowId window) const;
+  // Copies 0x00RRGGBB pixels to the window's top-left corner; nothing on a
+  // visual other than 24-bit true colour.
+  void PutPixels(XWindowId window, const std::uint32_t* pixels, Size size) const;
 
  private:
   Display* display_ = nullptr;

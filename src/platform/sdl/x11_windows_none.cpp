@@ -8,6 +8,7 @@
 
 namespace qs3::sdl {
 
+void InstallQuietXErrorHandler() {}
 X11Connection::X11Connection() = default;
 X11Connection::~X11Connection() = default;
 XWindowId X11Connection::Root() const {
@@ -33,5 +34,6 @@ XWindowId X11Connection::CreateChild(XWindowId, Size, const char*) const {
   return 0;
 }
 void X11Connection::DestroyWindow(XWindowId) const {}
+void X11Connection::PutPixels(XWindowId, const std::uint32_t*, Size) const {}
 
 }  // namespace qs3::sdl

@@ -1,0 +1,821 @@
+#!/usr/bin/env python3
+"""End-to-end cases for the native qs3 (SDL2 + X11) on private Xvfb displays.
+
+    run.py [options] setup        start an 800x600 and a 640x480 Xvfb
+    run.py [options] CASE...      run cases against the running displays
+    run.py [options] cleanup      stop both displays and whatever a case left
+    run.py list                   name every case
+
+Options name the programs under test: --build-dir (default build/linux of
+this checkout), --qs3, --renderer (qs3_render) and --x11host. The displays
+live in BUILD/native_e2e/state.json between setup and cleanup; each case gets
+its own HOME, XDG_CONFIG_HOME and XDG_DATA_HOME under BUILD/native_e2e/cases.
+Python standard library only; needs Xvfb, xdotool, xwininfo, xprop, import.
+"""
+
+from __future__ import annotations
+
+import argparse
+import json
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+sys.dont_write_bytecode = True
+
+REPO = Path(__file__).resolve().parents[2]
+DATA_DIR = REPO / "data"  # holds the signature file and QS3/BGM10.SSS
+MUSIC_FILE = DATA_DIR / "QS3" / "BGM10.SSS"
+SCREEN = (800, 600)
+SMALL_SCREEN = (640, 480)  # the quartet has one fixed place on it
+SAVER_TITLE = "QS3_10"
+PREVIEW_TITLE = "SSPREVIEW"
+SETTINGS_TITLE = "弦楽四重奏の設定"
+SETTINGS_SIZE = (344, 288)
+OK_BUTTON, CANCEL_BUTTON, MUSIC_SWITCH = (120, 239, 96, 32), (223, 239, 96, 32), (60, 187, 80, 28)
+PREVIEW_SIZE = (152, 112)
+
+SHOW_TIMEOUT = 10  # seconds a window gets to appear
+EXIT_TIMEOUT = 10  # seconds qs3 gets to end after what ends it
+STILL_RUNNING_AFTER = 2.0  # seconds qs3 must survive what must not end it
+REFUSED_TIMEOUT = 3  # seconds a refused start gets to end by itself
+DRAW_TIMEOUT = 10  # seconds a window gets to show non-black pixels
+MATCH_TIMEOUT = 40  # seconds of screenshots before one must equal a renderer frame
+
+MUSIC_RATE = 22050  # bytes a second: 8-bit mono
+SILENCE = 0x80
+MUSIC_IN_ORDER = 45  # seconds of music that must come out byte for byte
+CUE_WINDOW = (47.0, 58.0)  # seconds of music within which the ending cue stops it
+RESTART_GAP = (3.0, 5.5)  # seconds of silence between the cue and the restart
+MUSIC_RUN_LIMIT = 80  # seconds the music case waits for its output at most
+
+
+class CaseFailure(Exception):
+    """A check of a case did not hold."""
+
+
+def expect(condition: bool, message: str) -> None:
+    if not condition:
+        raise CaseFailure(message)
+
+
+def read_ppm(path: Path) -> tuple[tuple[int, int], bytes]:
+    data = path.read_bytes()
+    fields = data.split(maxsplit=4)
+    if len(fields) < 5 or fields[0] != b"P6" or fields[3] != b"255":
+        raise CaseFailure(f"{path} is not an 8-bit P6 picture")
+    width, height = int(fields[1]), int(fields[2])
+    return (width, height), fields[4][:width * height * 3]
+
+
+def write_ppm(path: Path, size: tuple[int, int], pixels: bytes) -> Path:
+    path.write_bytes(b"P6\n%d %d\n255\n" % size + pixels)
+    return path
+
+
+def differing_pixels(a: bytes, b: bytes) -> int:
+    if len(a) != len(b):
+        return max(len(a), len(b)) // 3
+    return sum(1 for i in range(0, len(a), 3) if a[i:i + 3] != b[i:i + 3])
+
+
+def non_black_pixels(pixels: bytes) -> int:
+    return sum(1 for i in range(0, len(pixels), 3) if pixels[i:i + 3] != b"\0\0\0")
+
+
+def wave_data(path: Path) -> bytes:
+    """The samples of a RIFF WAVE file's "data" chunk."""
+    data = path.read_bytes()
+    expect(data[:4] == b"RIFF" and data[8:12] == b"WAVE", f"{path} is not a WAVE file")
+    at = 12
+    while at + 8 <= len(data):
+        chunk, size = data[at:at + 4], int.from_bytes(data[at + 4:at + 8], "little")
+        if chunk == b"data":
+            return data[at + 8:at + 8 + size]
+        at += 8 + size + (size & 1)
+    raise CaseFailure(f"{path} has no data chunk")
+
+
+class Harness:
+    def __init__(self, options: argparse.Namespace):
+        self.build_dir = options.build_dir.resolve()
+        self.root = self.build_dir / "native_e2e"
+        self.state_file = self.root / "state.json"
+        self.qs3 = (options.qs3 or self.build_dir / "qs3").resolve()
+        self.renderer = (options.renderer or self.build_dir / "tools" / "qs3_render").resolve()
+        self.x11host = (options.x11host or self.build_dir / "tests" / "native_e2e" /
+                        "qs3_x11host").resolve()
+        self.displays: dict[str, str] = {}
+        self.started: list[subprocess.Popen] = []
+        self.case_dir = self.root / "cases" / "none"
+        self.display = ""
+        self.log: list[str] = []
+        self.clock = time.monotonic()
+
+    # ----- displays ----------------------------------------------------
+
+    def setup(self) -> None:
+        for tool in ("Xvfb", "xdotool", "xwininfo", "xprop", "import"):
+            expect(shutil.which(tool) is not None, f"{tool} is not installed")
+        for program in (self.qs3, self.renderer, self.x11host):
+            expect(program.exists(), f"{program} has not been built")
+        if self.state_file.exists():
+            self.cleanup()
+        self.root.mkdir(parents=True, exist_ok=True)
+        state = {}
+        for name, size in (("main", SCREEN), ("small", SMALL_SCREEN)):
+            display, pid = self.start_xvfb(size, name)
+            state[name] = {"display": display, "pid": pid}
+            self.state_file.write_text(json.dumps(state))
+            print(f"{name} display {display} {size[0]}x{size[1]} (Xvfb pid {pid})")
+
+    def start_xvfb(self, size: tuple[int, int], name: str) -> tuple[str, int]:
+        for number in range(200, 400):
+            if Path(f"/tmp/.X{number}-lock").exists() or Path(f"/tmp/.X11-unix/X{number}").exists():
+                continue
+            with open(self.root / f"xvfb_{name}.log", "w") as log:
+                xvfb = subprocess.Popen(
+                    ["Xvfb", f":{number}", "-screen", "0", f"{size[0]}x{size[1]}x24",
+                     "-nolisten", "tcp"],
+                    stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
+            socket = Path(f"/tmp/.X11-unix/X{number}")
+            deadline = time.monotonic() + 10
+            while time.monotonic() < deadline and xvfb.poll() is None and not socket.exists():
+                time.sleep(0.05)
+            if xvfb.poll() is None and socket.exists():
+                return f":{number}", xvfb.pid
+            xvfb.kill()
+            xvfb.wait(5)
+        raise CaseFailure("no free X display number between :200 and :399")
+
+    def cleanup(self) -> None:
+        if not self.state_file.exists():
+            print("nothing to clean up")
+            return
+        state = json.loads(self.state_file.read_text())
+        for entry in state.values():
+            self.display = entry["display"]
+            self.kill_strays()
+            cmdline = Path(f"/proc/{entry['pid']}/cmdline")
+            if cmdline.exists() and b"Xvfb" in cmdline.read_bytes():
+                os.kill(entry["pid"], signal.SIGTERM)
+            print(f"stopped Xvfb {entry['display']}")
+        self.state_file.unlink()
+
+    def load_state(self, case: str) -> None:
+        expect(self.state_file.exists(), f"no {self.state_file}: run setup first")
+        state = json.loads(self.state_file.read_text())
+        for name, entry in state.items():
+            expect(Path(f"/proc/{entry['pid']}").exists(),
+                   f"Xvfb {entry['display']} is gone: run setup again")
+            self.displays[name] = entry["display"]
+        self.display = self.displays["main"]
+        self.case_dir = self.root / "cases" / case
+        if self.case_dir.exists():
+            shutil.rmtree(self.case_dir)
+        for folder in ("home", "config", "data", "work", "shots"):
+            (self.case_dir / folder).mkdir(parents=True)
+
+    def kill_strays(self) -> None:
+        """Ends any qs3 or x11host still attached to this run's displays
+        (a case that failed half way may leave one)."""
+        for process in self.started:
+            if process.poll() is None:
+                process.kill()
+                process.wait(5)
+        self.started.clear()
+        for proc in Path("/proc").iterdir():
+            if not proc.name.isdigit():
+                continue
+            try:
+                environ = (proc / "environ").read_bytes().split(b"\0")
+                exe = os.readlink(proc / "exe")
+            except OSError:
+                continue
+            mine = exe in (str(self.qs3), str(self.x11host))
+            if mine and f"DISPLAY={self.display}".encode() in environ:
+                os.kill(int(proc.name), signal.SIGKILL)
+
+    # ----- processes ---------------------------------------------------
+
+    def env(self, extra: dict[str, str] | None = None) -> dict[str, str]:
+        env = {key: value for key, value in os.environ.items()
+               if not key.startswith(("XDG_", "SDL_", "XSCREENSAVER_"))}
+        env.update({
+            "DISPLAY": self.display,
+            "HOME": str(self.case_dir / "home"),
+            "XDG_CONFIG_HOME": str(self.case_dir / "config"),
+            "XDG_DATA_HOME": str(self.case_dir / "data"),
+        })
+        env.update(extra or {})
+        return env
+
+    def start_qs3(self, *args: str, cwd: Path | None = None,
+                  extra_env: dict[str, str] | None = None) -> subprocess.Popen:
+        """qs3 ARGS; the current directory is an empty folder unless told,
+        so no music is found by accident."""
+        out = open(self.case_dir / f"qs3_{len(self.started)}.log", "w")
+        process = subprocess.Popen([str(self.qs3), *args], env=self.env(extra_env),
+                                   cwd=cwd or self.case_dir / "work", stdin=subprocess.DEVNULL,
+                                   stdout=out, stderr=subprocess.STDOUT)
+        out.close()
+        self.started.append(process)
+        self.note(f"started qs3 {' '.join(args)} (pid {process.pid})")
+        return process
+
+    def qs3_output(self, process: subprocess.Popen) -> str:
+        index = self.started.index(process)
+        return (self.case_dir / f"qs3_{index}.log").read_text(errors="replace").strip()
+
+    def wait_exit(self, process: subprocess.Popen, timeout: float) -> int | None:
+        try:
+            return process.wait(timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def command(self, argv: list[str], timeout: float = 30, check: bool = True,
+                extra_env: dict[str, str] | None = None) -> subprocess.CompletedProcess:
+        try:
+            result = subprocess.run(argv, env=self.env(extra_env), capture_output=True,
+                                    timeout=timeout, stdin=subprocess.DEVNULL)
+        except subprocess.TimeoutExpired as expired:
+            raise CaseFailure(f"{' '.join(argv)} did not finish within {timeout} s") from expired
+        result.stdout = result.stdout.decode(errors="replace")
+        result.stderr = result.stderr.decode(errors="replace")
+        if check and result.returncode != 0:
+            raise CaseFailure(f"{' '.join(argv)} failed ({result.returncode}): "
+                              f"{result.stdout}{result.stderr}")
+        return result
+
+    def note(self, text: str) -> None:
+        self.log.append(f"{time.monotonic() - self.clock:7.2f} {text}")
+
+    def dump_log(self) -> None:
+        for line in self.log:
+            print(f"  {line}")
+        for index, _ in enumerate(self.started):
+            path = self.case_dir / f"qs3_{index}.log"
+            if path.exists() and path.stat().st_size:
+                print(f"  qs3 #{index} said: {path.read_text(errors='replace').strip()[:2000]}")
+
+    # ----- X11 ---------------------------------------------------------
+
+    def xdotool(self, *args: str) -> str:
+        return self.command(["xdotool", *args]).stdout
+
+    def mouse_to(self, x: int, y: int) -> None:
+        # --sync waits for the pointer to move, so it would hang on a move to
+        # where the pointer already is.
+        where = dict(line.split("=", 1) for line in
+                     self.xdotool("getmouselocation", "--shell").split())
+        if (where.get("X"), where.get("Y")) != (str(x), str(y)):
+            self.xdotool("mousemove", "--sync", str(x), str(y))
+        self.note(f"pointer to {x},{y}")
+
+    def click_at(self, x: int, y: int) -> None:
+        self.mouse_to(x, y)
+        time.sleep(0.1)
+        self.xdotool("click", "1")
+        self.note(f"click at {x},{y}")
+        time.sleep(0.3)
+
+    def press_key(self, window: str, key: str = "a") -> None:
+        self.xdotool("windowfocus", "--sync", window)
+        self.xdotool("key", key)
+        self.note(f"key {key} to {window}")
+
+    def window_info(self, *selector: str) -> dict[str, str] | None:
+        """xwininfo's fields of one window (-name NAME or -id ID); None when absent."""
+        result = self.command(["xwininfo", *selector], check=False)
+        if result.returncode != 0:
+            return None
+        info = {}
+        for line in result.stdout.splitlines():
+            line = line.strip().removeprefix("xwininfo:").strip()
+            key, sep, value = line.partition(":")
+            if sep:
+                info[key.strip()] = value.strip()
+        info["id"] = info["Window id"].split()[0]
+        return info
+
+    def wait_window(self, name: str, timeout: float = SHOW_TIMEOUT,
+                    process: subprocess.Popen | None = None) -> dict[str, str]:
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            info = self.window_info("-name", name)
+            if info and info.get("Map State") == "IsViewable":
+                self.note(f"window {name!r} is {info['id']}")
+                return info
+            if process is not None and process.poll() is not None:
+                raise CaseFailure(f"qs3 ended with {process.returncode} before a viewable "
+                                  f"window {name!r} appeared")
+            time.sleep(0.1)
+        raise CaseFailure(f"no viewable window named {name!r} within {timeout} s")
+
+    def grab(self, x: int, y: int, width: int, height: int) -> bytes:
+        """The screen's pixels in WIDTHxHEIGHT+X+Y, packed RGB."""
+        with tempfile.TemporaryDirectory() as folder:
+            path = Path(folder) / "grab.ppm"
+            self.command(["import", "-display", self.display, "-window", "root", "-crop",
+                          f"{width}x{height}+{x}+{y}", "+repage", "-depth", "8", str(path)])
+            size, pixels = read_ppm(path)
+        expect(size == (width, height), f"screenshot is {size}, want {width}x{height}")
+        return pixels
+
+    def screenshot(self, name: str) -> Path:
+        path = self.case_dir / "shots" / f"{name}.png"
+        self.command(["import", "-display", self.display, "-window", "root", str(path)])
+        return path
+
+    def wait_drawn(self, area: tuple[int, int, int, int], what: str) -> int:
+        """Waits until AREA shows a pixel that is not black; their count."""
+        deadline = time.monotonic() + DRAW_TIMEOUT
+        while time.monotonic() < deadline:
+            count = non_black_pixels(self.grab(*area))
+            if count:
+                self.note(f"{what}: {count} pixels not black")
+                return count
+            time.sleep(0.3)
+        raise CaseFailure(f"{what} stayed black for {DRAW_TIMEOUT} s")
+
+    def render(self, *args: str) -> Path:
+        folder = Path(tempfile.mkdtemp(prefix="render_", dir=self.case_dir))
+        self.command([str(self.renderer), *args, "--ppm-dir", str(folder)], timeout=120)
+        return folder
+
+
+class X11Host:
+    """A top-level window of the test's own, made by x11host."""
+
+    def __init__(self, h: Harness, width: int, height: int, x: int = 0, y: int = 0):
+        self.h = h
+        self.area = (x, y, width, height)
+        self.process = subprocess.Popen([str(h.x11host), str(width), str(height), str(x), str(y)],
+                                        env=h.env(), stdin=subprocess.PIPE,
+                                        stdout=subprocess.PIPE, text=True)
+        h.started.append(self.process)
+        line = self.process.stdout.readline().strip()
+        expect(line.startswith("window="), f"x11host said {line!r}")
+        self.id = int(line.split("=")[1])
+        h.note(f"host window {self.id} ({self.id:#x}) {width}x{height}+{x}+{y}")
+
+    def ask(self, command: str, until: str) -> list[str]:
+        self.process.stdin.write(command + "\n")
+        self.process.stdin.flush()
+        lines = []
+        while True:
+            line = self.process.stdout.readline()
+            expect(line != "", f"x11host ended while answering {command}")
+            lines.append(line.strip())
+            if line.startswith(until):
+                return lines
+
+    def children(self) -> list[str]:
+        answer = self.ask("children", "children=")
+        count = int(answer[-1].split("=")[1])
+        lines = [self.process.stdout.readline().strip() for _ in range(count)]
+        return [line.split("=", 1)[1] for line in lines]
+
+    def destroy(self) -> None:
+        self.ask("destroy", "destroyed=")
+        self.h.note(f"host window {self.id} destroyed")
+
+
+# ----- shared steps -------------------------------------------------------
+
+def centre(screen: tuple[int, int] = SCREEN) -> tuple[int, int]:
+    return screen[0] // 2, screen[1] // 2
+
+
+def expect_ends(h: Harness, process: subprocess.Popen, after: str, want: int = 0,
+                timeout: float = EXIT_TIMEOUT) -> None:
+    code = h.wait_exit(process, timeout)
+    expect(code is not None, f"qs3 did not end within {timeout} s after {after}")
+    expect(code == want, f"qs3 ended with exit code {code} after {after}, want {want}")
+    h.note(f"qs3 ended with {code} after {after}")
+
+
+def expect_still_running(h: Harness, process: subprocess.Popen, after: str) -> None:
+    code = h.wait_exit(process, STILL_RUNNING_AFTER)
+    expect(code is None, f"qs3 ended (exit code {code}) after {after}, which must not end it")
+
+
+def start_full_screen(h: Harness, switch: str, **kwargs) -> tuple[subprocess.Popen, str]:
+    h.mouse_to(*centre())
+    saver = h.start_qs3(switch, **kwargs)
+    info = h.wait_window(SAVER_TITLE, process=saver)
+    geometry = (info["Absolute upper-left X"], info["Absolute upper-left Y"], info["Width"],
+                info["Height"])
+    expect(geometry == ("0", "0", str(SCREEN[0]), str(SCREEN[1])),
+           f"the {switch} window is {geometry[2]}x{geometry[3]}+{geometry[0]}+{geometry[1]}, "
+           f"want {SCREEN[0]}x{SCREEN[1]}+0+0")
+    time.sleep(0.5)  # let the window take its place before input arrives
+    return saver, info["id"]
+
+
+# ----- full screen ----------------------------------------------------------
+
+def fullscreen_covers_and_key_ends(h: Harness) -> None:
+    saver, window = start_full_screen(h, "/s")
+    h.wait_drawn((0, 0, *SCREEN), "the full-screen window")
+    expect_still_running(h, saver, "no input")
+    h.press_key(window)
+    expect_ends(h, saver, "a key press")
+
+
+def fullscreen_diagonal_move_ends(h: Harness) -> None:
+    saver, _ = start_full_screen(h, "-s")
+    x, y = centre()
+    # A move counts when both coordinates differ from where the pointer was
+    # at the start, so each one-axis move returns to the start before the next.
+    for point, what in (((x + 120, y), "a horizontal mouse move"),
+                        ((x, y), "a move back to the start"),
+                        ((x, y + 90), "a vertical mouse move"),
+                        ((x, y), "a move back to the start")):
+        h.mouse_to(*point)
+        expect_still_running(h, saver, what)
+    h.mouse_to(x + 200, y + 170)
+    expect_ends(h, saver, "a diagonal mouse move")
+
+
+def second_fullscreen_refused(h: Harness) -> None:
+    first, window = start_full_screen(h, "/s")
+    second = h.start_qs3("/s")
+    expect_ends(h, second, "starting beside a running /s", timeout=REFUSED_TIMEOUT)
+    expect(first.poll() is None, "the first saver ended when the second started")
+    expect(h.window_info("-name", SAVER_TITLE) is not None, "the first saver's window is gone")
+    h.press_key(window)
+    expect_ends(h, first, "a key press")
+
+
+# ----- drawing into a window of another program ------------------------------
+
+def expect_child_fills(h: Harness, host: X11Host, process: subprocess.Popen) -> None:
+    deadline = time.monotonic() + SHOW_TIMEOUT
+    children: list[str] = []
+    while time.monotonic() < deadline and not children:
+        expect(process.poll() is None, f"qs3 ended with {process.returncode} at once")
+        children = host.children()
+        time.sleep(0.1)
+    width, height = host.area[2:]
+    expect(len(children) == 1, f"host window has children {children}, want one {PREVIEW_TITLE}")
+    fields = children[0].split(maxsplit=3)
+    expect(fields[1:] == [f"{width}x{height}+0+0", "viewable", PREVIEW_TITLE],
+           f"the child is {fields[1:]}, want a viewable {PREVIEW_TITLE} {width}x{height}+0+0")
+    h.wait_drawn(host.area, f"the {PREVIEW_TITLE} child")
+
+
+def preview_fills_and_ends_with_parent(form: str):
+    def case(h: Harness) -> None:
+        host = X11Host(h, *PREVIEW_SIZE, 100, 100)
+        window = str(host.id) if form == "decimal" else f"{host.id:#x}"
+        preview = h.start_qs3("/p", window)
+        expect_child_fills(h, host, preview)
+        expect_still_running(h, preview, "drawing the preview")
+        host.destroy()
+        expect_ends(h, preview, "its parent window was destroyed")
+    return case
+
+
+def preview_without_window(args: list[str]):
+    def case(h: Harness) -> None:
+        process = h.start_qs3(*args)
+        expect_ends(h, process, f"qs3 {' '.join(args)}", timeout=REFUSED_TIMEOUT)
+        expect(h.window_info("-name", PREVIEW_TITLE) is None, f"a {PREVIEW_TITLE} window exists")
+    return case
+
+
+def expect_sigterm_ends(h: Harness, process: subprocess.Popen) -> None:
+    process.send_signal(signal.SIGTERM)
+    h.note("sent SIGTERM")
+    expect_ends(h, process, "SIGTERM", timeout=3)
+
+
+def xscreensaver_root_env(h: Harness) -> None:
+    host = X11Host(h, 320, 240, 50, 40)
+    saver = h.start_qs3("--root", extra_env={"XSCREENSAVER_WINDOW": f"{host.id:#x}"})
+    expect_child_fills(h, host, saver)
+    expect_still_running(h, saver, "drawing into XSCREENSAVER_WINDOW")
+    expect_sigterm_ends(h, saver)
+    expect(host.children() == [], "the child window is left behind after SIGTERM")
+
+
+def xscreensaver_window_id(h: Harness) -> None:
+    host = X11Host(h, 400, 300, 200, 150)
+    saver = h.start_qs3("--window-id", str(host.id), "--fps", "--install", "--visual", "default")
+    expect_child_fills(h, host, saver)
+    h.mouse_to(10, 10)
+    h.mouse_to(300, 250)
+    expect_still_running(h, saver, "a diagonal mouse move (a window of XScreenSaver takes no input)")
+    expect_sigterm_ends(h, saver)
+
+
+def xscreensaver_real_root(h: Harness) -> None:
+    saver = h.start_qs3("--root")
+    info = h.wait_window(PREVIEW_TITLE, process=saver)
+    expect((info["Width"], info["Height"]) == tuple(map(str, SCREEN)),
+           f"the {PREVIEW_TITLE} child of the root is {info['Width']}x{info['Height']}")
+    h.wait_drawn((0, 0, *SCREEN), "the root window")
+    expect_sigterm_ends(h, saver)
+
+
+def xscreensaver_bad_window(h: Harness) -> None:
+    for args, env in ((["--root"], {"XSCREENSAVER_WINDOW": "junk"}),
+                      (["--window-id", "0xnothex"], {}), (["--window-id"], {})):
+        process = h.start_qs3(*args, extra_env=env)
+        what = f"qs3 {' '.join(args)} {env}"
+        expect_ends(h, process, what, want=1, timeout=REFUSED_TIMEOUT)
+        expect(h.qs3_output(process) != "", f"{what} said nothing about the bad id")
+
+
+# ----- pixels -------------------------------------------------------------------
+
+def fullscreen_frame_matches_renderer(h: Harness) -> None:
+    """A screenshot of /s on 640x480 equals a frame of the renderer that is
+    not black; one taken mid-update may miss, so it keeps trying."""
+    folder = h.render("--screen", f"{SMALL_SCREEN[0]}x{SMALL_SCREEN[1]}", "--ticks", "0..189")
+    frames: dict[bytes, int] = {}
+    for path in sorted(folder.glob("tick_*.ppm")):
+        size, pixels = read_ppm(path)
+        if pixels.count(0) != len(pixels):
+            frames.setdefault(pixels, int(path.stem.split("_")[1]))
+    expect(len(frames) > 0, "the renderer drew only black frames")
+    h.display = h.displays["small"]
+    saver = h.start_qs3("/s")
+    info = h.wait_window(SAVER_TITLE, process=saver)
+    window = info["id"]
+    shots, nearest = 0, None
+    deadline = time.monotonic() + MATCH_TIMEOUT
+    while time.monotonic() < deadline:
+        pixels = h.grab(0, 0, *SMALL_SCREEN)
+        shots += 1
+        if pixels in frames:
+            print(f"screenshot {shots} equals the frame of tick {frames[pixels]}")
+            h.press_key(window)
+            expect_ends(h, saver, "a key press")
+            return
+        if pixels.count(0) != len(pixels) and shots % 10 == 1:
+            best = min((differing_pixels(pixels, frame), tick) for frame, tick in frames.items())
+            nearest = min(nearest or best, best)
+            write_ppm(h.case_dir / "shots" / "last_seen.ppm", SMALL_SCREEN, pixels)
+        time.sleep(0.2)
+    raise CaseFailure(f"none of {shots} screenshots equals a renderer frame; nearest "
+                      f"(differing pixels, tick): {nearest}")
+
+
+# ----- the settings window ------------------------------------------------------
+
+class SettingsWindow:
+    def __init__(self, h: Harness, process: subprocess.Popen, info: dict[str, str]):
+        self.h = h
+        self.process = process
+        self.id = info["id"]
+        self.origin = (int(info["Absolute upper-left X"]), int(info["Absolute upper-left Y"]))
+
+    def click(self, button: tuple[int, int, int, int]) -> None:
+        x, y, width, height = button
+        self.h.click_at(self.origin[0] + x + width // 2, self.origin[1] + y + height // 2)
+
+    def expect_look(self, music: int) -> None:
+        folder = self.h.render("--settings-window", f"{SETTINGS_SIZE[0]}x{SETTINGS_SIZE[1]}",
+                               "--music-enabled", str(music))
+        _, expected = read_ppm(folder / "settings_window.ppm")
+        self.h.mouse_to(0, 0)  # the pointer must not hover a button
+        time.sleep(0.5)
+        seen = self.h.grab(*self.origin, *SETTINGS_SIZE)
+        if seen != expected:
+            shots = self.h.case_dir / "shots"
+            write_ppm(shots / f"seen_music_{music}.ppm", SETTINGS_SIZE, seen)
+            write_ppm(shots / f"expected_music_{music}.ppm", SETTINGS_SIZE, expected)
+            raise CaseFailure(f"the settings window differs from the renderer's look with music "
+                              f"{music} in {differing_pixels(seen, expected)} pixels "
+                              f"(pictures in {shots})")
+
+
+def settings_file(h: Harness) -> Path:
+    return h.case_dir / "config" / "qs3" / "ORN3CFG.INI"
+
+
+def open_settings(h: Harness, *args: str) -> SettingsWindow:
+    process = h.start_qs3(*args)
+    info = h.wait_window(SETTINGS_TITLE, process=process)
+    return SettingsWindow(h, process, info)
+
+
+def settings_window_shape(h: Harness) -> None:
+    window = open_settings(h, "/c")
+    name = h.command(["xprop", "-id", window.id, "_NET_WM_NAME"]).stdout.strip()
+    expect(name == f'_NET_WM_NAME(UTF8_STRING) = "{SETTINGS_TITLE}"', f"the title is {name}")
+    want = (SCREEN[0] // 2 - SETTINGS_SIZE[0] // 2, SCREEN[1] // 2 - SETTINGS_SIZE[1] // 2)
+    expect(window.origin == want, f"the settings window is at {window.origin}, want {want}")
+    info = h.window_info("-id", window.id)
+    size = (int(info["Width"]), int(info["Height"]))
+    expect(size == SETTINGS_SIZE, f"the settings window is {size}, want {SETTINGS_SIZE}")
+    window.expect_look(1)
+    window.click(CANCEL_BUTTON)
+    expect_ends(h, window.process, "CANCEL")
+
+
+def settings_no_argument_opens(h: Harness) -> None:
+    window = open_settings(h)
+    window.click(CANCEL_BUTTON)
+    expect_ends(h, window.process, "CANCEL")
+
+
+PREPARED_SETTINGS = b"[Other]\nKEEP=this line\n\n[QS3_10]\nWAV=1\nEXTRA=5\n"
+
+
+def settings_switch_then_ok_saves(h: Harness) -> None:
+    path = settings_file(h)
+    path.parent.mkdir(parents=True)
+    path.write_bytes(PREPARED_SETTINGS)
+    window = open_settings(h, "/c")
+    window.expect_look(1)
+    window.click(MUSIC_SWITCH)
+    window.expect_look(0)
+    expect(path.read_bytes() == PREPARED_SETTINGS, "the settings file changed before OK")
+    window.click(OK_BUTTON)
+    expect_ends(h, window.process, "OK")
+    text = path.read_text(errors="replace")
+    lines = [line.strip() for line in text.splitlines()]
+    for line in ("[Other]", "KEEP=this line", "[QS3_10]", "WAV=0", "EXTRA=5"):
+        expect(line in lines, f"{path} lacks the line {line!r} after OK: {text!r}")
+    expect("WAV=1" not in lines, f"{path} still has WAV=1: {text!r}")
+    section = lines[lines.index("[QS3_10]") + 1:]
+    section = section[:next((i for i, line in enumerate(section) if line.startswith("[")),
+                            len(section))]
+    expect("WAV=0" in section, f"WAV=0 is not in [QS3_10]: {text!r}")
+
+
+def settings_ok_creates_file(h: Harness) -> None:
+    window = open_settings(h, "/c")
+    window.click(MUSIC_SWITCH)
+    window.click(MUSIC_SWITCH)
+    window.click(OK_BUTTON)
+    expect_ends(h, window.process, "OK")
+    lines = [line.strip() for line in settings_file(h).read_text(errors="replace").splitlines()]
+    expect(lines[:2] == ["[QS3_10]", "WAV=1"], f"the new settings file holds {lines}")
+
+
+def settings_cancel_writes_nothing(h: Harness) -> None:
+    window = open_settings(h, "/c")
+    window.click(MUSIC_SWITCH)
+    window.expect_look(0)
+    window.click(CANCEL_BUTTON)
+    expect_ends(h, window.process, "CANCEL")
+    written = [str(path) for folder in ("config", "home", "data", "work")
+               for path in (h.case_dir / folder).rglob("*") if path.is_file()]
+    expect(written == [], f"CANCEL left files behind: {written}")
+
+
+# ----- music ------------------------------------------------------------------
+
+def prepared_data_folder(h: Harness) -> Path:
+    folder = h.case_dir / "saver_data"
+    (folder / "QS3").mkdir(parents=True)
+    shutil.copy(DATA_DIR / "AFMSSV3C.SSS", folder)
+    shutil.copy(MUSIC_FILE, folder / "QS3")
+    return folder
+
+
+def music_disk_audio(h: Harness) -> None:
+    music = wave_data(MUSIC_FILE)
+    lead_in_file = len(music) - len(music.lstrip(bytes([SILENCE])))
+    out = h.case_dir / "played.raw"
+    saver, window = start_full_screen(
+        h, "/s", cwd=prepared_data_folder(h),
+        extra_env={"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": str(out)})
+    # The cue comes by 58 s of music and the restart some 4 s later; the disk
+    # driver writes in real time, so wait for that much output.
+    wanted = int((CUE_WINDOW[1] + RESTART_GAP[1] + 1.5) * MUSIC_RATE)
+    deadline = time.monotonic() + MUSIC_RUN_LIMIT
+    while time.monotonic() < deadline and (not out.exists() or out.stat().st_size < wanted):
+        expect(saver.poll() is None, f"qs3 ended with {saver.returncode} while playing")
+        time.sleep(1)
+    h.press_key(window)
+    expect_ends(h, saver, "a key press")
+    played = out.read_bytes() if out.exists() else b""
+    expect(len(played) >= wanted, f"only {len(played)} bytes were played, want {wanted}")
+
+    # Leading silence, then the file's samples in order.
+    lead_in = len(played) - len(played.lstrip(bytes([SILENCE])))
+    start = lead_in - lead_in_file
+    expect(start >= 0, f"the output starts with {lead_in} silent bytes, fewer than the file's "
+                       f"{lead_in_file}")
+    same = 0
+    limit = min(len(music), len(played) - start)
+    while same < limit and played[start + same] == music[same]:
+        same += 1
+    print(f"{start} bytes of silence ({start / MUSIC_RATE:.3f} s) before the music; "
+          f"{same} bytes ({same / MUSIC_RATE:.2f} s) of the file in order")
+    expect(same >= MUSIC_IN_ORDER * MUSIC_RATE,
+           f"the output leaves the file's samples after {same / MUSIC_RATE:.2f} s of music "
+           f"(byte {start + same}: {played[start + same]:#x}, file {music[same]:#x})")
+    cue = same / MUSIC_RATE
+    expect(CUE_WINDOW[0] <= cue <= CUE_WINDOW[1] and same < len(music),
+           f"the music stops after {cue:.2f} s, want an ending cue within {CUE_WINDOW}")
+    # Silence from the cue to the restart, then the file from its start again.
+    after = played[start + same:]
+    gap = len(after) - len(after.lstrip(bytes([SILENCE])))
+    restart = start + same + gap - lead_in_file
+    print(f"ending cue after {cue:.2f} s of music; {gap / MUSIC_RATE:.2f} s of silence")
+    expect(RESTART_GAP[0] <= gap / MUSIC_RATE <= RESTART_GAP[1],
+           f"{gap / MUSIC_RATE:.2f} s of silence follow the cue, want {RESTART_GAP} s")
+    again = played[restart:restart + MUSIC_RATE]
+    expect(again == music[:len(again)] and len(again) == MUSIC_RATE,
+           f"the second second of output after the gap is not the file's first second")
+
+
+def no_audio_device_runs_silent(h: Harness) -> None:
+    saver, window = start_full_screen(h, "/s", cwd=prepared_data_folder(h),
+                                      extra_env={"SDL_AUDIODRIVER": "nosuchdriver"})
+    h.wait_drawn((0, 0, *SCREEN), "the full-screen window")
+    expect_still_running(h, saver, "running without an audio device")
+    h.press_key(window)
+    expect_ends(h, saver, "a key press")
+
+
+CASES = {
+    "fullscreen_covers_and_key_ends": fullscreen_covers_and_key_ends,
+    "fullscreen_diagonal_move_ends": fullscreen_diagonal_move_ends,
+    "second_fullscreen_refused": second_fullscreen_refused,
+    "preview_decimal_id": preview_fills_and_ends_with_parent("decimal"),
+    "preview_hex_id": preview_fills_and_ends_with_parent("hex"),
+    "preview_id_names_no_window": preview_without_window(["/p", "123456789"]),
+    "preview_without_id": preview_without_window(["/p"]),
+    "preview_id_zero": preview_without_window(["/p", "0"]),
+    "xscreensaver_root_env": xscreensaver_root_env,
+    "xscreensaver_window_id": xscreensaver_window_id,
+    "xscreensaver_real_root": xscreensaver_real_root,
+    "xscreensaver_bad_window": xscreensaver_bad_window,
+    "fullscreen_frame_matches_renderer": fullscreen_frame_matches_renderer,
+    "settings_window_shape": settings_window_shape,
+    "settings_no_argument_opens": settings_no_argument_opens,
+    "settings_switch_then_ok_saves": settings_switch_then_ok_saves,
+    "settings_ok_creates_file": settings_ok_creates_file,
+    "settings_cancel_writes_nothing": settings_cancel_writes_nothing,
+    "music_disk_audio": music_disk_audio,
+    "no_audio_device_runs_silent": no_audio_device_runs_silent,
+}
+
+
+def run_case(h: Harness, name: str) -> bool:
+    print(f"--- {name}")
+    try:
+        h.load_state(name)
+        h.kill_strays()
+        h.log.clear()
+        CASES[name](h)
+        print(f"ok {name}")
+        return True
+    except CaseFailure as failure:
+        print(f"FAILED {name}: {failure}")
+        try:
+            print(f"screenshot: {h.screenshot('failed')}")
+        except CaseFailure as shot_failure:
+            print(f"(no screenshot: {shot_failure})")
+        h.dump_log()
+        return False
+    finally:
+        for display in h.displays.values():
+            h.display = display
+            h.kill_strays()
+
+
+def main() -> int:
+    parser = argparse.ArgumentParser(description=__doc__,
+                                     formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--build-dir", type=Path, default=REPO / "build" / "linux")
+    parser.add_argument("--qs3", type=Path)
+    parser.add_argument("--renderer", type=Path)
+    parser.add_argument("--x11host", type=Path)
+    parser.add_argument("names", nargs="+", help="setup, cleanup, list or case names")
+    options = parser.parse_args()
+    if options.names == ["list"]:
+        print("\n".join(CASES))
+        return 0
+    h = Harness(options)
+    try:
+        if options.names == ["setup"]:
+            h.setup()
+            return 0
+        if options.names == ["cleanup"]:
+            h.cleanup()
+            return 0
+    except CaseFailure as failure:
+        print(f"FAILED {options.names[0]}: {failure}")
+        return 1
+    unknown = [name for name in options.names if name not in CASES]
+    if unknown:
+        parser.error(f"unknown case {', '.join(unknown)}; try: run.py list")
+    results = [run_case(h, name) for name in options.names]
+    return 0 if all(results) else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
