@@ -673,6 +673,19 @@ def settings_cancel_writes_nothing(h: Harness) -> None:
     expect(written == [], f"CANCEL left files behind: {written}")
 
 
+def settings_close_button_writes_nothing(h: Harness) -> None:
+    """What a window manager's close button sends (WM_DELETE_WINDOW) closes
+    the window without saving, like CANCEL."""
+    window = open_settings(h, "/c")
+    window.click(MUSIC_SWITCH)
+    window.expect_look(0)
+    h.command([str(h.x11host), "close", window.id])
+    expect_ends(h, window.process, "the close button")
+    written = [str(path) for folder in ("config", "home", "data", "work")
+               for path in (h.case_dir / folder).rglob("*") if path.is_file()]
+    expect(written == [], f"closing left files behind: {written}")
+
+
 # ----- music ------------------------------------------------------------------
 
 def prepared_data_folder(h: Harness) -> Path:
@@ -759,6 +772,7 @@ CASES = {
     "settings_switch_then_ok_saves": settings_switch_then_ok_saves,
     "settings_ok_creates_file": settings_ok_creates_file,
     "settings_cancel_writes_nothing": settings_cancel_writes_nothing,
+    "settings_close_button_writes_nothing": settings_close_button_writes_nothing,
     "music_disk_audio": music_disk_audio,
     "no_audio_device_runs_silent": no_audio_device_runs_silent,
 }

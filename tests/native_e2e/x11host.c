@@ -9,6 +9,11 @@
  *     children   prints "children=N" and "child=ID WxH+X+Y NAME" for each child
  *     destroy    destroys the window and prints "destroyed=1"
  *     quit (or end of input) destroys the window if still there and exits 0.
+ *
+ *     x11host close ID
+ *
+ * asks window ID to close the way a window manager's close button does (a
+ * WM_DELETE_WINDOW message) and exits 0.
  */
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -40,7 +45,30 @@ static void print_children(Display *display, Window window) {
   if (children) XFree(children);
 }
 
+static int close_window(Window window) {
+  Display *display = XOpenDisplay(NULL);
+  if (display == NULL) {
+    fprintf(stderr, "x11host: cannot open the display\n");
+    return 1;
+  }
+  XEvent event;
+  memset(&event, 0, sizeof event);
+  event.xclient.type = ClientMessage;
+  event.xclient.window = window;
+  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+  event.xclient.format = 32;
+  event.xclient.data.l[0] = (long)XInternAtom(display, "WM_DELETE_WINDOW", False);
+  event.xclient.data.l[1] = CurrentTime;
+  XSendEvent(display, window, False, NoEventMask, &event);
+  XSync(display, False);
+  XCloseDisplay(display);
+  return 0;
+}
+
 int main(int argc, char **argv) {
+  if (argc == 3 && strcmp(argv[1], "close") == 0) {
+    return close_window((Window)strtoul(argv[2], NULL, 0));
+  }
   if (argc != 3 && argc != 5) {
     fprintf(stderr, "usage: x11host WIDTH HEIGHT [X Y]\n");
     return 2;
