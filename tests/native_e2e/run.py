@@ -533,6 +533,88 @@ def xscreensaver_bad_window(h: Harness) -> None:
         expect(h.qs3_output(process) != "", f"{what} said nothing about the bad id")
 
 
+XSCREENSAVER_SETTINGS = """mode:\t\tone
+selected:\t0
+timeout:\t0:30:00
+lock:\t\tFalse
+splash:\t\tFalse
+fade:\t\tFalse
+unfade:\t\tFalse
+programs:\t\t\t\t\t\t\t\t\\
+\t\t"String Quartet"  {module} --root\t\t\\n\\
+
+"""
+
+
+def as_unprivileged(argv: list[str]) -> list[str]:
+    """XScreenSaver runs no module as root; tests that run as root drop to nobody."""
+    if os.geteuid() != 0:
+        return argv
+    return ["setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups", *argv]
+
+
+def module_processes(module: Path) -> list[int]:
+    found = subprocess.run(["pgrep", "-f", f"^{module} --root"], capture_output=True, text=True)
+    return [int(pid) for pid in found.stdout.split()]
+
+
+def xscreensaver_runs_the_module(h: Harness) -> None:
+    """XScreenSaver itself, told to blank, runs qs3 on its window; qs3 draws,
+    and when XScreenSaver unblanks, its SIGTERM ends the module."""
+    for tool in ("xscreensaver", "xscreensaver-command"):
+        expect(shutil.which(tool) is not None, f"{tool} is not installed (scripts/setup)")
+    # Everything the daemon's user reads or writes lives in one open folder.
+    folder = Path(tempfile.mkdtemp(prefix="qs3-xss-"))
+    folder.chmod(0o777)
+    home = folder / "home"
+    home.mkdir()
+    module = folder / "qs3"
+    shutil.copy(h.qs3, module)
+    module.chmod(0o755)
+    (home / ".xscreensaver").write_text(XSCREENSAVER_SETTINGS.format(module=module))
+    for path in (home, home / ".xscreensaver"):
+        path.chmod(0o777)
+    env = h.env({"HOME": str(home)})
+    log = open(folder / "daemon.log", "w")
+    daemon = subprocess.Popen(as_unprivileged(["xscreensaver", "--no-splash", "--verbose"]),
+                              env=env, stdout=log, stderr=subprocess.STDOUT, cwd=folder)
+    try:
+        command = as_unprivileged(["xscreensaver-command", "-activate"])
+        deadline = time.monotonic() + 15
+        while subprocess.run(command, env=env, capture_output=True).returncode != 0:
+            expect(time.monotonic() < deadline, "xscreensaver did not answer -activate")
+            time.sleep(0.5)
+        h.note("xscreensaver blanks the screen")
+        deadline = time.monotonic() + 10
+        while not module_processes(module):
+            expect(time.monotonic() < deadline, "xscreensaver did not start the module: "
+                   + (folder / "daemon.log").read_text()[-600:])
+            time.sleep(0.2)
+        h.wait_drawn((0, 0, *SCREEN), "the module on xscreensaver's window")
+        pids = module_processes(module)
+        subprocess.run(as_unprivileged(["xscreensaver-command", "-deactivate"]), env=env,
+                       capture_output=True, timeout=15)
+        deadline = time.monotonic() + 5
+        while module_processes(module):
+            expect(time.monotonic() < deadline, f"the module {pids} outlived the unblanking")
+            time.sleep(0.1)
+        h.note(f"the module {pids} ended when xscreensaver unblanked")
+        daemon_log = (folder / "daemon.log").read_text()
+        expect("crashed" not in daemon_log and "exited abnormally" not in daemon_log,
+               "xscreensaver logged the module as failed: " + daemon_log[-600:])
+    finally:
+        subprocess.run(as_unprivileged(["xscreensaver-command", "-exit"]), env=env,
+                       capture_output=True, timeout=15)
+        try:
+            daemon.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            daemon.kill()
+        for pid in module_processes(module):
+            os.kill(pid, signal.SIGKILL)
+        log.close()
+        shutil.rmtree(folder, ignore_errors=True)
+
+
 # ----- pixels -------------------------------------------------------------------
 
 def fullscreen_frame_matches_renderer(h: Harness) -> None:
@@ -766,6 +848,7 @@ CASES = {
     "xscreensaver_window_id": xscreensaver_window_id,
     "xscreensaver_real_root": xscreensaver_real_root,
     "xscreensaver_bad_window": xscreensaver_bad_window,
+    "xscreensaver_runs_the_module": xscreensaver_runs_the_module,
     "fullscreen_frame_matches_renderer": fullscreen_frame_matches_renderer,
     "settings_window_shape": settings_window_shape,
     "settings_no_argument_opens": settings_no_argument_opens,
