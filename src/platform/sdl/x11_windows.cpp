@@ -3,15 +3,25 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <cstring>
 #include <memory>
 #include <vector>
 
 namespace qs3::sdl {
 namespace {
 
-int IgnoreXError(Display*, XErrorEvent*) {
+// The code of the last error, so a request whose failure matters can be
+// checked after a round trip.
+std::atomic<int> lastErrorCode{0};
+
+int IgnoreXError(Display*, XErrorEvent* event) {
+  lastErrorCode = event->error_code;
   return 0;
 }
 
@@ -76,6 +86,85 @@ void InstallQuietXErrorHandler() {
   XSetErrorHandler(IgnoreXError);
 }
 
+// One XImage in a shared-memory segment attached to the server: a frame is
+// copied into it and the server reads it from there, with no trip through
+// the socket.
+class X11Connection::SharedImage {
+ public:
+  // None when the segment cannot be made or the server cannot attach it
+  // (a display on another machine).
+  static std::unique_ptr<SharedImage> Create(Display* display, Size size) {
+    auto shared = std::make_unique<SharedImage>(display, size);
+    return shared->attached_ ? std::move(shared) : nullptr;
+  }
+  SharedImage(const SharedImage&) = delete;
+  SharedImage& operator=(const SharedImage&) = delete;
+  ~SharedImage() {
+    if (attached_) {
+      XShmDetach(display_, &info_);
+      XSync(display_, False);
+    }
+    if (image_ != nullptr) {
+      image_->data = nullptr;  // the segment's, not Xlib's to free
+      XDestroyImage(image_);
+    }
+    if (info_.shmaddr != nullptr && info_.shmaddr != reinterpret_cast<char*>(-1)) {
+      shmdt(info_.shmaddr);
+    }
+  }
+
+  // Use Create, which hands out only images the server has attached.
+  SharedImage(Display* display, Size size);
+
+  Size size() const { return size_; }
+
+  void Put(Window window, const std::uint32_t* pixels) {
+    const auto rowBytes = static_cast<std::size_t>(size_.width) * 4;
+    for (int y = 0; y < size_.height; ++y) {
+      std::memcpy(image_->data + static_cast<std::ptrdiff_t>(y) * image_->bytes_per_line,
+                  pixels + static_cast<std::ptrdiff_t>(y) * size_.width, rowBytes);
+    }
+    XShmPutImage(display_, window, DefaultGC(display_, DefaultScreen(display_)), image_, 0, 0, 0, 0,
+                 static_cast<unsigned>(size_.width), static_cast<unsigned>(size_.height), False);
+    // The next frame overwrites the segment: the server must be done with it.
+    XSync(display_, False);
+  }
+
+ private:
+  Display* display_;
+  Size size_;
+  XShmSegmentInfo info_{};
+  XImage* image_ = nullptr;
+  bool attached_ = false;
+};
+
+X11Connection::SharedImage::SharedImage(Display* display, Size size)
+    : display_(display), size_(size) {
+  const int screen = DefaultScreen(display);
+  image_ = XShmCreateImage(display, DefaultVisual(display, screen),
+                           static_cast<unsigned>(DefaultDepth(display, screen)), ZPixmap, nullptr,
+                           &info_, static_cast<unsigned>(size.width),
+                           static_cast<unsigned>(size.height));
+  if (image_ == nullptr || image_->bits_per_pixel != 32) return;
+  const auto bytes =
+      static_cast<std::size_t>(image_->bytes_per_line) * static_cast<std::size_t>(image_->height);
+  info_.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+  if (info_.shmid < 0) return;
+  info_.shmaddr = static_cast<char*>(shmat(info_.shmid, nullptr, 0));
+  image_->data = info_.shmaddr;
+  info_.readOnly = True;
+  if (info_.shmaddr == reinterpret_cast<char*>(-1)) {
+    shmctl(info_.shmid, IPC_RMID, nullptr);
+    return;
+  }
+  lastErrorCode = 0;
+  XShmAttach(display, &info_);
+  XSync(display, False);
+  // Marked for removal now: it goes once both sides have let go of it.
+  shmctl(info_.shmid, IPC_RMID, nullptr);
+  attached_ = lastErrorCode == 0;
+}
+
 X11Connection::X11Connection() {
   InstallQuietXErrorHandler();
   // X servers refuse a connection now and then; a few tries ride that out.
@@ -87,6 +176,7 @@ X11Connection::X11Connection() {
 }
 
 X11Connection::~X11Connection() {
+  sharedImage_.reset();
   if (display_ != nullptr) XCloseDisplay(display_);
 }
 
@@ -177,6 +267,17 @@ void X11Connection::PutPixels(XWindowId window, const std::uint32_t* pixels, Siz
   if ((depth != 24 && depth != 32) || visual->red_mask != 0xFF0000u ||
       visual->green_mask != 0x00FF00u || visual->blue_mask != 0x0000FFu) {
     return;
+  }
+  if (!sharedMemoryRefused_ && XShmQueryExtension(display_)) {
+    if (!sharedImage_ || !(sharedImage_->size() == size)) {
+      sharedImage_.reset();
+      sharedImage_ = SharedImage::Create(display_, size);
+      sharedMemoryRefused_ = !sharedImage_;
+    }
+    if (sharedImage_) {
+      sharedImage_->Put(window, pixels);
+      return;
+    }
   }
   // The image borrows the frame's pixels: 32 bits each, in the server's
   // byte order as Xlib converts them.

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -51,12 +52,18 @@ class X11Connection {
   // answers that a window dying with its host never gives.
   XWindowId CreateChild(XWindowId parent, Size size, const char* name) const;
   void DestroyWindow(XWindowId window) const;
-  // Copies 0x00RRGGBB pixels to the window's top-left corner; nothing on a
-  // visual other than 24-bit true colour.
+  // Copies 0x00RRGGBB pixels to the window's top-left corner, through shared
+  // memory where the server offers it; nothing on a visual other than 24-bit
+  // true colour.
   void PutPixels(XWindowId window, const std::uint32_t* pixels, Size size) const;
 
  private:
+  class SharedImage;
   Display* display_ = nullptr;
+  // The shared-memory image of the last size drawn; none before the first
+  // frame or where the server cannot share memory with us.
+  mutable std::unique_ptr<SharedImage> sharedImage_;
+  mutable bool sharedMemoryRefused_ = false;
 };
 
 }  // namespace qs3::sdl

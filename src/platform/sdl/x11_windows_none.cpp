@@ -9,6 +9,8 @@
 namespace qs3::sdl {
 
 void InstallQuietXErrorHandler() {}
+class X11Connection::SharedImage {};
+
 X11Connection::X11Connection() = default;
 X11Connection::~X11Connection() = default;
 XWindowId X11Connection::Root() const {
