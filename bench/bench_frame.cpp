@@ -16,7 +16,7 @@
 
 #include "graphics/draw_list.h"
 #include "graphics/graphics_state.h"
-#include "platform/headless/headless_run.h"
+#include "frontends/headless/headless_run.h"
 
 namespace qs3 {
 namespace {

@@ -5,7 +5,7 @@
 #include "graphics/draw_modes.h"
 #include "graphics/packed_dib.h"
 #include "graphics/sheet_bitmaps.h"
-#include "platform/embedded/embedded_resources.h"
+#include "embedded/embedded_resources.h"
 
 namespace qs3 {
 namespace {

@@ -4,7 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "animation/timeline.h"
-#include "platform/headless/scripted_music_clock.h"
+#include "frontends/headless/scripted_music_clock.h"
 
 namespace qs3 {
 namespace {

@@ -20,7 +20,7 @@ foreach(line IN LISTS rc_lines)
 endforeach()
 
 file(WRITE "${OUTPUT}.tmp" "// Generated from ${RC_FILE} by cmake/EmbedResources.cmake. Do not edit.
-#include \"platform/embedded/embedded_resources.h\"
+#include \"embedded/embedded_resources.h\"
 
 namespace qs3 {
 namespace {

@@ -5,16 +5,9 @@
 
 #include <cstdint>
 
-namespace qs3 {
+#include "seam/wave_device.h"
 
-// The wave device's 12-byte time record. The timeline owns it as a plain
-// value; on Windows the device expects movable global memory, so the front end
-// keeps such a block and copies the two words across around each query.
-struct PositionBlock {
-  std::uint32_t format = 0;    // written once (1, milliseconds); the device may change it
-  std::uint32_t position = 0;  // bytes of sample data played since the music last started
-  std::uint32_t unused = 0;
-};
+namespace qs3 {
 
 class MusicClock {
  public:

@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "platform/types.h"
+#include "seam/types.h"
 
 namespace qs3 {
 

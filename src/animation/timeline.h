@@ -13,7 +13,7 @@
 #include "animation/music_clock.h"
 #include "animation/placement.h"
 #include "graphics/display_list.h"
-#include "platform/types.h"
+#include "seam/types.h"
 #include "shell/command_line.h"
 
 namespace qs3 {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "audio/music_service.h"
-#include "platform/wave_device.h"
+#include "seam/wave_device.h"
 
 namespace qs3 {
 

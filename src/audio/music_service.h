@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "animation/music_clock.h"
-#include "platform/types.h"
+#include "seam/types.h"
 
 namespace qs3 {
 

@@ -16,7 +16,7 @@
 #include <optional>
 #include <span>
 
-#include "platform/wave_device.h"
+#include "seam/wave_device.h"
 
 namespace qs3 {
 

@@ -8,10 +8,10 @@
 #include <optional>
 
 #include "config_ui/image_button.h"
-#include "platform/config_windows.h"
-#include "platform/host.h"
-#include "platform/resource_source.h"
-#include "platform/settings_system.h"
+#include "seam/config_windows.h"
+#include "seam/host.h"
+#include "seam/resource_source.h"
+#include "seam/settings_system.h"
 #include "settings/settings.h"
 
 namespace qs3 {

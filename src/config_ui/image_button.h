@@ -8,8 +8,8 @@
 #include <optional>
 
 #include "graphics/pixel_buffer.h"
-#include "platform/config_windows.h"
-#include "platform/resource_source.h"
+#include "seam/config_windows.h"
+#include "seam/resource_source.h"
 
 namespace qs3 {
 

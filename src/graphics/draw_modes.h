@@ -14,7 +14,7 @@
 
 #include "graphics/pixel_buffer.h"
 #include "graphics/sheet_bitmaps.h"
-#include "platform/types.h"
+#include "seam/types.h"
 
 namespace qs3 {
 

@@ -9,9 +9,9 @@
 
 #include "graphics/draw_list.h"
 #include "graphics/pixel_buffer.h"
-#include "platform/frame_presenter.h"
-#include "platform/host.h"
-#include "platform/resource_source.h"
+#include "seam/frame_presenter.h"
+#include "seam/host.h"
+#include "seam/resource_source.h"
 #include "shell/command_line.h"
 
 namespace qs3 {

@@ -12,7 +12,7 @@
 
 #include "graphics/pixel_buffer.h"
 #include "graphics/sheet_bitmaps.h"
-#include "platform/resource_source.h"
+#include "seam/resource_source.h"
 #include "shell/command_line.h"
 
 namespace qs3 {

@@ -12,6 +12,7 @@
 
 #include "graphics/packed_dib.h"
 #include "graphics/pixel_buffer.h"
+#include "seam/types.h"
 
 namespace qs3 {
 
@@ -21,19 +22,6 @@ inline constexpr std::int32_t kFullSizeScale = 1000;
 struct SpriteSheet {
   PixelBuffer mask;
   PixelBuffer colour;
-};
-
-struct PaletteEntry {
-  std::uint8_t red = 0;
-  std::uint8_t green = 0;
-  std::uint8_t blue = 0;
-  std::uint8_t flags = 0;
-  friend bool operator==(const PaletteEntry&, const PaletteEntry&) = default;
-};
-
-struct PaletteEntries {
-  int count = 0;
-  std::array<PaletteEntry, 256> entries{};
 };
 
 // Entry i is the stored table entry i, entry 0 included (only the colour

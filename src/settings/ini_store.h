@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/settings_system.h"
+#include "seam/settings_system.h"
 
 namespace qs3 {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/settings_system.h"
+#include "seam/settings_system.h"
 
 namespace qs3 {
 

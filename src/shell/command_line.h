@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/host.h"
-#include "platform/types.h"
+#include "seam/host.h"
+#include "seam/types.h"
 
 namespace qs3 {
 

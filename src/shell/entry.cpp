@@ -23,6 +23,8 @@ int RunSaverWindow(const StartupState& startup, bool hasPreviousInstance, EntryS
 
 SaverWindowParams SaverWindowParamsFor(const StartupState& startup) {
   SaverWindowParams params;
+  params.className = kSaverClassName;
+  params.title = kFullScreenTitle;
   params.size = startup.stageSize;
   if (startup.mode == SaverMode::Preview) {
     params.title = kPreviewTitle;

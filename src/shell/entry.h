@@ -6,11 +6,12 @@
 #include <string>
 #include <string_view>
 
-#include "platform/config_windows.h"
-#include "platform/host.h"
-#include "platform/password_system.h"
-#include "platform/resource_source.h"
-#include "platform/settings_system.h"
+#include "seam/config_windows.h"
+#include "seam/host.h"
+#include "seam/password_system.h"
+#include "seam/resource_source.h"
+#include "seam/saver_shell.h"
+#include "seam/settings_system.h"
 #include "shell/command_line.h"
 #include "shell/saver_stage.h"
 #include "shell/saver_window.h"
@@ -24,35 +25,7 @@ inline constexpr std::uint32_t kStyleVisible = 0x10000000u;    // WS_VISIBLE
 inline constexpr std::uint32_t kExStyleTopmost = 0x00000008u;  // WS_EX_TOPMOST
 inline constexpr char kSaverClassName[] = "QS3_10";
 
-struct SaverWindowParams {
-  std::uint32_t exStyle = 0;
-  std::string className = kSaverClassName;
-  std::string title = kFullScreenTitle;
-  std::uint32_t style = 0;
-  Point position;
-  Size size;
-  WindowHandle parent = kNoWindow;
-  friend bool operator==(const SaverWindowParams&, const SaverWindowParams&) = default;
-};
-
 SaverWindowParams SaverWindowParamsFor(const StartupState& startup);
-
-// What the run modes need of the front end beyond the host services.
-class SaverShell {
- public:
-  virtual ~SaverShell() = default;
-  // Registers the class "QS3_10" with the saver window's handler.
-  virtual bool RegisterSaverClass() = 0;
-  // Creates the window; its messages go to `logic` until HideSaverWindow.
-  // Returns 0 when creation fails.
-  virtual WindowHandle CreateSaverWindow(const SaverWindowParams& params, SaverWindow& logic) = 0;
-  // SW_SHOW and an immediate update.
-  virtual void ShowSaverWindow(WindowHandle window) = 0;
-  // Gets, translates and dispatches messages until the quit message; returns its parameter.
-  virtual int RunMessageLoop() = 0;
-  // SW_HIDE; the window's messages no longer reach the logic afterwards.
-  virtual void HideSaverWindow(WindowHandle window) = 0;
-};
 
 struct EntryServices {
   Host& host;

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "platform/password_system.h"
+#include "seam/password_system.h"
 
 namespace qs3 {
 

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "platform/host.h"
-#include "platform/types.h"
+#include "seam/host.h"
+#include "seam/types.h"
 #include "shell/command_line.h"
 
 namespace qs3 {

@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "platform/host.h"
-#include "platform/password_system.h"
-#include "platform/settings_system.h"
+#include "seam/host.h"
+#include "seam/password_system.h"
+#include "seam/settings_system.h"
 #include "settings/settings.h"
 #include "shell/command_line.h"
 #include "shell/saver_stage.h"

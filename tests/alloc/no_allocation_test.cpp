@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "alloc/counting_allocator.h"
-#include "platform/headless/headless_run.h"
+#include "frontends/headless/headless_run.h"
 
 namespace qs3 {
 namespace {

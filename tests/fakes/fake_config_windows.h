@@ -10,7 +10,7 @@
 
 #include "config_ui/config_dialog.h"
 #include "fakes/call_log.h"
-#include "platform/config_windows.h"
+#include "seam/config_windows.h"
 
 namespace qs3::fakes {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fakes/call_log.h"
-#include "platform/host.h"
+#include "seam/host.h"
 
 namespace qs3::fakes {
 

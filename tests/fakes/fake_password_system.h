@@ -6,7 +6,7 @@
 #include <string>
 
 #include "fakes/call_log.h"
-#include "platform/password_system.h"
+#include "seam/password_system.h"
 
 namespace qs3::fakes {
 

@@ -1,6 +1,6 @@
 #include "fakes/fake_resources.h"
 
-#include "platform/embedded/embedded_resources.h"
+#include "embedded/embedded_resources.h"
 
 namespace qs3::fakes {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "fakes/call_log.h"
-#include "platform/frame_presenter.h"
-#include "platform/resource_source.h"
+#include "seam/frame_presenter.h"
+#include "seam/resource_source.h"
 
 namespace qs3::fakes {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "fakes/call_log.h"
-#include "platform/settings_system.h"
+#include "seam/settings_system.h"
 
 namespace qs3::fakes {
 

@@ -10,7 +10,7 @@
 
 #include "audio/riff_reader.h"
 #include "fakes/call_log.h"
-#include "platform/wave_device.h"
+#include "seam/wave_device.h"
 
 namespace qs3::fakes {
 

@@ -12,8 +12,8 @@
 
 #include "common/indexed_image.h"
 #include "config_ui/config_dialog.h"
-#include "platform/embedded/embedded_resources.h"
-#include "platform/headless/headless_run.h"
+#include "embedded/embedded_resources.h"
+#include "frontends/headless/headless_run.h"
 
 namespace qs3 {
 namespace {

@@ -71,6 +71,7 @@ TEST_F(RunSaverTest, FullScreenRegistersCreatesShowsLoopsAndHides) {
   EXPECT_EQ(Run("/s"), 0);
   EXPECT_TRUE(shell.loopEndedByQuit);
   SaverWindowParams expected;
+  expected.className = "QS3_10";
   expected.exStyle = 0x8;
   expected.title = "QS3_10";
   expected.style = 0x80000000u | 0x10000000u;
@@ -85,6 +86,7 @@ TEST_F(RunSaverTest, PreviewIsAChildOfTheGivenWindowFillingItsClientArea) {
   shell.duringLoop = [](SaverWindow& window) { window.OnDestroy(); };
   EXPECT_EQ(Run("/p 1234"), 0);
   SaverWindowParams expected;
+  expected.className = "QS3_10";
   expected.title = "SSPREVIEW";
   expected.style = 0x40000000u | 0x10000000u;
   expected.size = {152, 112};

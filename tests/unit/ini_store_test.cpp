@@ -12,7 +12,7 @@
 #include <optional>
 #include <string>
 
-#include "settings/xdg_settings.h"
+#include "frontends/sdl/xdg_settings.h"
 
 namespace qs3 {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "fakes/fake_host.h"
 #include "fakes/fake_resources.h"
-#include "platform/headless/headless_run.h"
+#include "frontends/headless/headless_run.h"
 
 namespace qs3 {
 namespace {

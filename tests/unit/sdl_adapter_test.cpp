@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/sdl/launch_args.h"
-#include "platform/sdl/native_paths.h"
-#include "platform/sdl/wave_stream.h"
+#include "frontends/sdl/launch_args.h"
+#include "frontends/sdl/native_paths.h"
+#include "frontends/sdl/wave_stream.h"
 
 namespace qs3::sdl {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "graphics/packed_dib.h"
-#include "platform/embedded/embedded_resources.h"
+#include "embedded/embedded_resources.h"
 
 namespace qs3 {
 namespace {

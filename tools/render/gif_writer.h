@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/types.h"
+#include "seam/types.h"
 
 struct GifFileType;
 

@@ -18,8 +18,8 @@
 
 #include "common/indexed_image.h"
 #include "config_ui/image_button.h"
-#include "platform/embedded/embedded_resources.h"
-#include "platform/headless/headless_run.h"
+#include "embedded/embedded_resources.h"
+#include "frontends/headless/headless_run.h"
 #include "render/gif_writer.h"
 #include "render/render_options.h"
 

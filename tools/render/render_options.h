@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/headless_run.h"
+#include "frontends/headless/headless_run.h"
 
 namespace qs3::tools {
 

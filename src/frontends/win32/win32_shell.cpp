@@ -1,0 +1,98 @@
+#include "frontends/win32/win32_shell.h"
+
+#include "frontends/win32/win32_handles.h"
+
+namespace qs3::win32 {
+namespace {
+
+static_assert(kStyleChild == WS_CHILD && kStylePopup == WS_POPUP && kStyleVisible == WS_VISIBLE &&
+              kExStyleTopmost == WS_EX_TOPMOST);
+static_assert(static_cast<UINT>(InputMessage::MouseMove) == WM_MOUSEMOVE &&
+              static_cast<UINT>(InputMessage::LeftButtonDown) == WM_LBUTTONDOWN &&
+              static_cast<UINT>(InputMessage::RightButtonDown) == WM_RBUTTONDOWN &&
+              static_cast<UINT>(InputMessage::KeyDown) == WM_KEYDOWN &&
+              static_cast<UINT>(InputMessage::SysKeyDown) == WM_SYSKEYDOWN &&
+              static_cast<UINT>(InputMessage::NcMouseMove) == WM_NCMOUSEMOVE &&
+              static_cast<UINT>(InputMessage::NcLeftButtonDown) == WM_NCLBUTTONDOWN &&
+              static_cast<UINT>(InputMessage::NcRightButtonDown) == WM_NCRBUTTONDOWN);
+
+// One saver window per process: the window procedure, called by the OS,
+// reaches the core's logic through this pointer while the window is live.
+SaverWindow* liveSaverWindow = nullptr;
+
+LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  SaverWindow* logic = liveSaverWindow;
+  if (logic == nullptr) return DefWindowProcA(window, message, wParam, lParam);
+  switch (message) {
+    case WM_CREATE:
+      logic->OnCreate(FromHwnd(window));
+      return 0;
+    case WM_TIMER:
+      logic->OnTimer();
+      return 0;
+    case WM_DESTROY:
+      logic->OnDestroy();
+      return 0;
+    default:
+      break;
+  }
+  if (const auto input = InputMessageFrom(message)) {
+    logic->OnInput(*input);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+Win32Shell::~Win32Shell() {
+  liveSaverWindow = nullptr;
+}
+
+bool Win32Shell::RegisterSaverClass() {
+  WNDCLASSA saverClass{};
+  saverClass.style = CS_HREDRAW | CS_VREDRAW;
+  saverClass.lpfnWndProc = SaverWindowProc;
+  saverClass.hInstance = instance_;
+  // The executable's icon group is number 101, so this finds none: the
+  // class has no icon, and Explorer shows the icon group instead.
+  saverClass.hIcon = LoadIconA(instance_, "ICON");
+  saverClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  saverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  saverClass.lpszClassName = kSaverClassName;
+  classRegistered_ = RegisterClassA(&saverClass) != 0;
+  return classRegistered_;
+}
+
+WindowHandle Win32Shell::CreateSaverWindow(const SaverWindowParams& params, SaverWindow& logic) {
+  liveSaverWindow = &logic;
+  HWND window =
+      CreateWindowExA(params.exStyle, params.className.c_str(), params.title.c_str(), params.style,
+                      params.position.x, params.position.y, params.size.width, params.size.height,
+                      ToHwnd(params.parent), nullptr, instance_, nullptr);
+  if (window == nullptr) liveSaverWindow = nullptr;
+  return FromHwnd(window);
+}
+
+void Win32Shell::ShowSaverWindow(WindowHandle window) {
+  ShowWindow(ToHwnd(window), SW_SHOW);
+  UpdateWindow(ToHwnd(window));
+}
+
+int Win32Shell::RunMessageLoop() {
+  MSG message{};
+  // GetMessage answers -1 on an invalid call; that cannot happen with no
+  // window filter, but it must not spin the loop either.
+  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+  }
+  return static_cast<int>(message.wParam);
+}
+
+void Win32Shell::HideSaverWindow(WindowHandle window) {
+  ShowWindow(ToHwnd(window), SW_HIDE);
+  liveSaverWindow = nullptr;
+}
+
+}  // namespace qs3::win32
