@@ -1,7 +1,8 @@
-// Runs a fuzz target without libFuzzer: every file of the corpus folder given
-// on the command line, then a fixed, seeded stream of mutations of them
-// (byte flips, cuts, splices, inserted junk). Deterministic, so a failure
-// replays exactly.
+// Runs a fuzz target without libFuzzer: every file of the folders given on
+// the command line (the corpus, and the inputs that once found a fault), then
+// a fixed, seeded stream of mutations of them (byte flips, cuts, splices,
+// inserted junk). Deterministic, so a failure replays exactly.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -17,15 +18,18 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-std::vector<Bytes> ReadCorpus(const std::filesystem::path& folder) {
-  std::vector<Bytes> corpus;
+// Every file of the folder, in name order so that the mutations replay.
+void ReadFolder(const std::filesystem::path& folder, std::vector<Bytes>& corpus) {
+  std::vector<std::filesystem::path> files;
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-    std::ifstream in(entry.path(), std::ios::binary);
+    if (entry.is_regular_file()) files.push_back(entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  for (const auto& file : files) {
+    std::ifstream in(file, std::ios::binary);
     corpus.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-  if (corpus.empty()) corpus.emplace_back();
-  return corpus;
 }
 
 Bytes Mutate(const std::vector<Bytes>& corpus, std::mt19937& random) {
@@ -59,7 +63,10 @@ Bytes Mutate(const std::vector<Bytes>& corpus, std::mt19937& random) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const std::vector<Bytes> corpus = ReadCorpus(argc > 1 ? argv[1] : ".");
+  std::vector<Bytes> corpus;
+  for (int i = 1; i < argc; ++i) ReadFolder(argv[i], corpus);
+  if (argc < 2) ReadFolder(".", corpus);
+  if (corpus.empty()) corpus.emplace_back();
   for (const Bytes& input : corpus) LLVMFuzzerTestOneInput(input.data(), input.size());
   std::mt19937 random(20261209);
   constexpr int kMutations = 20000;

@@ -12,8 +12,9 @@ namespace qs3 {
 class MusicClock {
  public:
   virtual ~MusicClock() = default;
-  // Writes the playback position into `block` and returns 0, or returns the
-  // device's nonzero error code and leaves the block as it was.
+  // Writes the playback position, in bytes of the music's sample data, into
+  // `block` and returns 0, or returns a nonzero error code and leaves the
+  // block as it was.
   virtual std::uint32_t QueryPosition(PositionBlock& block) = 0;
   // Stops the music; the device stays open.
   virtual void Reset() = 0;

@@ -163,7 +163,7 @@ void InitPerformance(Timeline& timeline, Size screen, SaverMode mode, std::int32
   PlaceQuartet(timeline);
   SetStartChannels(timeline);
   for (Performer& p : timeline.performers) p.fade = kInvisible;
-  timeline.positionBlock = PositionBlock{.format = 1, .position = 0};
+  timeline.positionBlock = PositionBlock{.format = kTimeBytes, .position = 0};
   timeline.endPoint = DrawEndPoint(timeline.random);
   timeline.ending = 0;
   timeline.lastPosition = 0;

@@ -2,11 +2,15 @@
 
 #include <new>
 
+#include "audio/position_units.h"
+
 namespace qs3 {
 namespace {
 
 // The error a wave call gives for a handle that names no open device.
 constexpr std::uint32_t kInvalidHandle = 5;
+// A position in a unit that counts no samples cannot be followed.
+constexpr std::uint32_t kNotSupported = 8;
 
 bool ValidSlot(int slot) {
   return slot >= 0 && slot < kSoundSlotCount;
@@ -29,6 +33,10 @@ int MusicPlayer::OpenMusic(WindowHandle window) {
 
 bool MusicPlayer::ReadSamples(MusicFile& file, SoundSlot& slot, std::uint32_t length) {
   if (length > kMaxSampleBytes) return false;
+  // A chunk that claims more than the file holds would fail its read anyway;
+  // refused here, it never takes the memory it claims.
+  const std::optional<std::uint64_t> left = file.BytesLeft();
+  if (left && *left < length) return false;
   try {
     slot.samples.assign(length, 0);
   } catch (const std::bad_alloc&) {
@@ -100,9 +108,18 @@ int MusicPlayer::CloseMusic() {
   return closed ? 1 : 0;
 }
 
+// Asked in bytes; whatever unit the device answers in, the block holds bytes
+// afterwards. A failed or unusable answer leaves the block as it was.
 std::uint32_t MusicPlayer::QueryPosition(PositionBlock& block) {
   if (!deviceOpen_) return kInvalidHandle;
-  return device_.GetPosition(block);
+  PositionBlock answer{.format = kTimeBytes, .position = block.position};
+  const std::uint32_t result = device_.GetPosition(answer);
+  if (result != 0) return result;
+  const std::optional<std::uint32_t> bytes = PositionInBytes(answer, kMusicFormat);
+  if (!bytes) return kNotSupported;
+  block.format = kTimeBytes;
+  block.position = *bytes;
+  return 0;
 }
 
 void MusicPlayer::Reset() {

@@ -50,7 +50,8 @@ class MusicPlayer final : public MusicService {
   int CurrentSlot() const { return currentSlot_; }
   const SoundSlot& Slot(int slot) const { return slots_[static_cast<std::size_t>(slot)]; }
 
-  // What the music timeline reads and does on the open device.
+  // What the music timeline reads and does on the open device. The position
+  // arrives in bytes of the music whatever unit the device answers in.
   std::uint32_t QueryPosition(PositionBlock& block) override;
   void Reset() override;
   void PlayFromStart() override { PlaySlot(0, 0); }

@@ -24,7 +24,8 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 
 class StdioByteStream final : public ByteStream {
  public:
-  explicit StdioByteStream(FileHandle file) : file_(std::move(file)) {}
+  StdioByteStream(FileHandle file, std::optional<std::uint64_t> size)
+      : file_(std::move(file)), size_(size) {}
   std::size_t Read(std::span<std::uint8_t> out) override {
     return std::fread(out.data(), 1, out.size(), file_.get());
   }
@@ -34,10 +35,20 @@ class StdioByteStream final : public ByteStream {
     if (offset > static_cast<std::uint64_t>(std::numeric_limits<long>::max())) return false;
     return std::fseek(file_.get(), static_cast<long>(offset), SEEK_SET) == 0;
   }
+  std::optional<std::uint64_t> Size() override { return size_; }
 
  private:
   FileHandle file_;
+  std::optional<std::uint64_t> size_;
 };
+
+// The file's length, found by seeking to its end and back.
+std::optional<std::uint64_t> LengthOf(std::FILE* file) {
+  if (std::fseek(file, 0, SEEK_END) != 0) return std::nullopt;
+  const long length = std::ftell(file);
+  if (std::fseek(file, 0, SEEK_SET) != 0 || length < 0) return std::nullopt;
+  return static_cast<std::uint64_t>(length);
+}
 
 }  // namespace
 
@@ -109,10 +120,17 @@ std::int64_t RiffMusicFile::Read(std::span<std::uint8_t> out) {
   return static_cast<std::int64_t>(count);
 }
 
+std::optional<std::uint64_t> RiffMusicFile::BytesLeft() {
+  const std::optional<std::uint64_t> size = stream_->Size();
+  if (!size) return std::nullopt;
+  return *size > position_ ? *size - position_ : 0;
+}
+
 std::unique_ptr<MusicFile> StdioMusicFiles::Open(const char* path) {
   FileHandle file(std::fopen(path, "rb"));
   if (!file) return nullptr;
-  return std::make_unique<RiffMusicFile>(std::make_unique<StdioByteStream>(std::move(file)));
+  const std::optional<std::uint64_t> size = LengthOf(file.get());
+  return std::make_unique<RiffMusicFile>(std::make_unique<StdioByteStream>(std::move(file), size));
 }
 
 }  // namespace qs3

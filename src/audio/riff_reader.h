@@ -26,6 +26,8 @@ class ByteStream {
   // Bytes read, fewer at the end of the data.
   virtual std::size_t Read(std::span<std::uint8_t> out) = 0;
   virtual bool Seek(std::uint64_t offset) = 0;
+  // The whole length of the data, or none when it cannot be told.
+  virtual std::optional<std::uint64_t> Size() = 0;
 };
 
 class MemoryByteStream final : public ByteStream {
@@ -33,6 +35,7 @@ class MemoryByteStream final : public ByteStream {
   explicit MemoryByteStream(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
   std::size_t Read(std::span<std::uint8_t> out) override;
   bool Seek(std::uint64_t offset) override;
+  std::optional<std::uint64_t> Size() override { return bytes_.size(); }
 
  private:
   std::span<const std::uint8_t> bytes_;
@@ -45,6 +48,7 @@ class RiffMusicFile final : public MusicFile {
   bool DescendRiffWave() override;
   std::optional<std::uint32_t> DescendDataChunk() override;
   std::int64_t Read(std::span<std::uint8_t> out) override;
+  std::optional<std::uint64_t> BytesLeft() override;
 
  private:
   struct ChunkHeader {

@@ -25,11 +25,20 @@ struct WaveFormat {
   friend bool operator==(const WaveFormat&, const WaveFormat&) = default;
 };
 
+// The units of a position query (the time record's format word, by winmm's
+// values). A device answers in the unit asked for or says which one it used.
+inline constexpr std::uint32_t kTimeMilliseconds = 0x01;  // TIME_MS
+inline constexpr std::uint32_t kTimeSamples = 0x02;       // TIME_SAMPLES
+inline constexpr std::uint32_t kTimeBytes = 0x04;         // TIME_BYTES
+inline constexpr std::uint32_t kTimeSmpte = 0x08;         // TIME_SMPTE
+inline constexpr std::uint32_t kTimeMidi = 0x10;          // TIME_MIDI
+inline constexpr std::uint32_t kTimeTicks = 0x20;         // TIME_TICKS
+
 // The wave device's 12-byte time record. The timeline owns it as a plain
 // value; on Windows the device expects movable global memory, so the front end
 // keeps such a block and copies the two words across around each query.
 struct PositionBlock {
-  std::uint32_t format = 0;    // written once (1, milliseconds); the device may change it
+  std::uint32_t format = 0;    // the unit of `position`: bytes once the player has read it
   std::uint32_t position = 0;  // bytes of sample data played since the music last started
   std::uint32_t unused = 0;
 };
@@ -62,7 +71,10 @@ class WaveDevice {
   // Stops playback and hands every queued buffer back; the device stays open.
   virtual std::uint32_t Reset() = 0;
   virtual std::uint32_t Close() = 0;
-  // Bytes played since the last start, into block.position.
+  // The position since the last start, into block.position: in the unit
+  // block.format asks for, or in another one, which it writes into
+  // block.format (a driver may answer milliseconds or samples whatever was
+  // asked).
   virtual std::uint32_t GetPosition(PositionBlock& block) = 0;
 };
 
@@ -77,6 +89,10 @@ class MusicFile {
   virtual std::optional<std::uint32_t> DescendDataChunk() = 0;
   // Reads up to out.size() bytes; the count read, or -1 on an error.
   virtual std::int64_t Read(std::span<std::uint8_t> out) = 0;
+  // How many bytes the file holds from the current place on, or none when
+  // that cannot be told; a chunk claiming more is refused before any memory
+  // is taken for it.
+  virtual std::optional<std::uint64_t> BytesLeft() = 0;
 };
 
 class MusicFiles {

@@ -74,6 +74,18 @@ class PulseSession:
             except subprocess.TimeoutExpired:
                 self.processes[1].kill()
 
+    def kill_server(self) -> None:
+        """The sound server goes away at once, as when it crashes."""
+        server = self.processes[0]
+        if server.poll() is None:
+            server.kill()
+            server.wait(10)
+        self.stop_recording()
+
+    def captured_bytes(self) -> int:
+        """How much the recorder has written so far, header included."""
+        return self.capture.stat().st_size if self.capture.exists() else 0
+
     def __exit__(self, *exc) -> None:
         self.stop_recording()
         for process in self.processes:

@@ -56,9 +56,11 @@ def parse_report(text: str) -> dict[str, str]:
 
 
 class Harness:
-    def __init__(self, build_dir: Path):
+    def __init__(self, build_dir: Path, name: str = "e2e",
+                 screen: tuple[int, int] = (SCREEN_WIDTH, SCREEN_HEIGHT)):
         self.build_dir = build_dir.resolve()
-        self.root = self.build_dir / "e2e"
+        self.screen = screen
+        self.root = self.build_dir / name
         self.state_file = self.root / "state.json"
         self.prefix = self.root / "prefix"
         self.work_dir = self.root / "work"  # the saver's current directory
@@ -127,13 +129,22 @@ class Harness:
             raise CaseFailure("the desktop keeper did not start")
         print(f"display={self.display}\nprefix={self.prefix}\nxvfb_pid={xvfb.pid}")
 
+    def side(self, name: str, screen: tuple[int, int]) -> "Harness":
+        """A display and prefix of their own, under this one's folder, for a
+        case that needs another screen size: Wine keeps one screen size per
+        prefix. The same programs are tested; setup() and cleanup() as here."""
+        other = Harness(self.build_dir, f"{self.root.name}/{name}", screen)
+        other.saver, other.testhost_exe, other.renderer = self.saver, self.testhost_exe, \
+            self.renderer
+        return other
+
     def start_xvfb(self) -> subprocess.Popen:
         for number in range(90, 200):
             if Path(f"/tmp/.X{number}-lock").exists() or Path(f"/tmp/.X11-unix/X{number}").exists():
                 continue
             log = open(self.root / "xvfb.log", "w")
             xvfb = subprocess.Popen(
-                ["Xvfb", f":{number}", "-screen", "0", f"{SCREEN_WIDTH}x{SCREEN_HEIGHT}x24",
+                ["Xvfb", f":{number}", "-screen", "0", f"{self.screen[0]}x{self.screen[1]}x24",
                  "-nolisten", "tcp"],
                 stdout=log, stderr=subprocess.STDOUT, start_new_session=True)
             socket = Path(f"/tmp/.X11-unix/X{number}")
@@ -282,6 +293,32 @@ class Harness:
                 continue
         self.wait_windows_gone()
         self.wait_small_desktop_gone()
+
+    def linux_pids(self, name: bytes = b"qs3.scr") -> list[int]:
+        """The Linux processes of this prefix whose command line holds NAME."""
+        marker = f"WINEPREFIX={self.prefix}".encode()
+        found = []
+        for proc in Path("/proc").iterdir():
+            if not proc.name.isdigit():
+                continue
+            try:
+                if name in (proc / "cmdline").read_bytes().lower() and \
+                        marker in (proc / "environ").read_bytes().split(b"\0"):
+                    found.append(int(proc.name))
+            except OSError:
+                continue
+        return found
+
+    def memory_kb(self, name: bytes = b"qs3.scr") -> dict[str, int]:
+        """VmRSS and VmHWM (the peak) of the one process of that name, in kB."""
+        pids = self.linux_pids(name)
+        expect(len(pids) == 1, f"want one {name.decode()} process, found {pids}")
+        fields = {}
+        for line in Path(f"/proc/{pids[0]}/status").read_text().splitlines():
+            key, _, value = line.partition(":")
+            if key in ("VmRSS", "VmHWM"):
+                fields[key] = int(value.split()[0])
+        return fields
 
     def wait_windows_gone(self, timeout: float = 5) -> None:
         deadline = time.monotonic() + timeout

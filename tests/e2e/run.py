@@ -14,6 +14,8 @@ the pixel cases expect. Each case prints what it saw when a check fails.
 from __future__ import annotations
 
 import argparse
+import os
+import shutil
 import subprocess
 import sys
 import time
@@ -421,6 +423,269 @@ def music_without_sound_server_runs_silent(h: Harness) -> None:
     end_with_key(h, saver)
 
 
+# ----- faults from outside -------------------------------------------------------
+
+# A screen whose stage has more than the stage limit of 40 million pixels.
+BIG_SCREEN = (8192, 5200)
+MESSAGE_BOX_CLASS = "#32770"
+# "グラフィックメモリが足りませんでした" and "ORN SAVER Vol.3" in code page 932.
+FAILURE_TEXT_CP932 = ("834f8389837483428362834e83818382838a82aa91ab82e882dc82b982f182c582b582bd")
+FAILURE_CAPTION_CP932 = "ORN SAVER Vol.3".encode("ascii").hex()
+
+
+def child_rect(report: dict[str, str], window_class: str) -> tuple[int, int, int, int]:
+    rows = [line.split() for line in report.get("child_window", "").splitlines()]
+    found = [tuple(map(int, row[1:5])) for row in rows if row and row[0] == window_class]
+    expect(len(found) == 1, f"want one {window_class} child, the children are {rows}")
+    return found[0]
+
+
+def child_texts(report: dict[str, str]) -> list[str]:
+    return report.get("child_text_cp932", "").splitlines()
+
+
+def graphics_failure_message_box(h: Harness) -> None:
+    """On a screen beyond the stage limit the graphics set-up fails: the
+    message box shows the text and caption (read back through its window as
+    code page 932), and its OK button ends the saver with exit code 0."""
+    side = h.side("big_screen", BIG_SCREEN)
+    side.setup()
+    try:
+        metrics = side.testhost("metrics")
+        expect((metrics["screen_width"], metrics["screen_height"]) == tuple(map(str, BIG_SCREEN)),
+               f"the big display reports {metrics}")
+        side.mouse_to(BIG_SCREEN[0] // 2, 40)
+        saver = side.start_saver("/s")
+        box = side.testhost("find-class", MESSAGE_BOX_CLASS, "30000")
+        expect(box.get("found") == "1", "no message box appeared")
+        expect_fields(box, {"count": "1", "title_cp932": FAILURE_CAPTION_CP932, "visible": "1"},
+                      "the message box")
+        texts = child_texts(box)
+        expect(f"Static {FAILURE_TEXT_CP932}" in texts, f"the message box's texts are {texts}")
+        expect("Button 4f4b" in texts, f"the message box has no single OK button: {texts}")
+        expect(sum(text.startswith("Button") for text in texts) == 1,
+               f"the message box has more than one button: {texts}")
+        expect(side.wait_exit(saver, 1) is None, "the saver ended before OK was pressed")
+        left, top, width, height = child_rect(box, "Button")
+        side.mouse_to(int(box["client_left"]) + left + width // 2,
+                      int(box["client_top"]) + top + height // 2)
+        time.sleep(0.3)
+        side.click(1)
+        expect_ends(side, saver, "OK in the message box")
+        for lookup, name in (("find-class", MESSAGE_BOX_CLASS), ("find", SAVER_TITLE)):
+            expect(side.testhost(lookup, name).get("found") == "0",
+                   f"a window {name} is left after the saver ended")
+    finally:
+        for line in side.log:
+            h.log.append("big screen: " + line)
+        side.cleanup()
+
+
+def lit_bytes(pixels: bytes) -> int:
+    """How much of a picture is drawn: its bytes that are not 0."""
+    return len(pixels) - pixels.count(0)
+
+
+def music_survives_sound_server_gone(h: Harness) -> None:
+    """The sound server dies while the music plays: the saver keeps drawing,
+    its position no longer moves and the performance follows the tick cues
+    (the ending 37.5 s in, where the music's position would have put it 49 s
+    or later), and a key still ends it with 0."""
+    expect(audio.PulseSession.available(), "pulseaudio and parecord are not installed")
+    with audio.PulseSession(h.root / "pulse") as pulse:
+        h.mouse_to(*CENTRE)
+        saver = start_music_saver(h, pulse.env())
+        started = time.monotonic()
+        deadline = started + 15
+        while pulse.captured_bytes() < 44 + audio.RATE and time.monotonic() < deadline:
+            time.sleep(0.2)
+        expect(pulse.captured_bytes() >= 44 + audio.RATE, "no music reached the sound server")
+        time.sleep(1.0)
+        pulse.kill_server()
+        h.note(f"killed the sound server {time.monotonic() - started:.1f} s after the start")
+        quartet = 0  # the most drawn of the stage so far
+        last, last_change = b"", time.monotonic()
+        ending = None
+        while ending is None and time.monotonic() < started + 90:
+            pixels = h.grab(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT)
+            now = time.monotonic()
+            if pixels != last:
+                last, last_change = pixels, now
+            expect(now - last_change < 5, f"the screen stood still for 5 s, "
+                                          f"{now - started:.1f} s after the start")
+            lit = lit_bytes(pixels)
+            if lit > quartet * 1.2 or lit < quartet * 0.8:
+                h.note(f"{now - started:.1f} s after the start: {lit} bytes drawn")
+            quartet = max(quartet, lit)
+            # After the ending only performer 0 comes back, for 7.8 s.
+            if quartet and lit < quartet * 0.4 and now - started > 25:
+                ending = now - started
+            time.sleep(0.2)
+        expect(ending is not None, "the performance did not end within 90 s")
+        print(f"the performance ended {ending:.1f} s after the start")
+        h.note(f"the quartet's light fell below 40% {ending:.1f} s after the start")
+        expect(ending < 49.0, f"the performance ended {ending:.1f} s after the start: it "
+                              f"followed a position, not the tick cues (37.5 s and the fade)")
+        expect_still_running(h, saver, "the sound server went away")
+        end_with_key(h, saver)
+
+
+def prepared_data_folder(h: Harness, name: str, music: bytes | None) -> Path:
+    """A data folder under the case's own work folder: the signature file and
+    QS3/BGM10.SSS holding MUSIC (a folder of that name when None)."""
+    folder = h.root / "data_folders" / name
+    shutil.rmtree(folder, ignore_errors=True)
+    (folder / "QS3").mkdir(parents=True)
+    shutil.copy(DATA_DIR / "AFMSSV3C.SSS", folder)
+    if music is None:
+        (folder / "QS3" / "BGM10.SSS").mkdir()
+    else:
+        (folder / "QS3" / "BGM10.SSS").write_bytes(music)
+    return folder
+
+
+def wave_header(data_size: int, riff_size: int | None = None, form: bytes = b"WAVE") -> bytes:
+    fmt = b"fmt " + (16).to_bytes(4, "little") + bytes.fromhex("0100010022560000225600000100"
+                                                              "0800")
+    riff = riff_size if riff_size is not None else 4 + len(fmt) + 8 + data_size
+    return (b"RIFF" + riff.to_bytes(4, "little") + form + fmt + b"data" +
+            data_size.to_bytes(4, "little"))
+
+
+HUGE_MUSIC = 300 * 1024 * 1024
+
+
+def hostile_music(h: Harness) -> dict[str, bytes | None]:
+    music = MUSIC_FILE.read_bytes()
+    return {
+        "empty": b"",
+        "cut_in_header": music[:30],
+        "riff_of_another_form": wave_header(1000, form=b"AVI ") + bytes(1000),
+        "data_claims_more": wave_header(200 * 1024 * 1024) + music[44:44 + 4096],
+        "huge": wave_header(HUGE_MUSIC),  # made sparse to 300 MB below
+        "folder_in_its_place": None,
+    }
+
+
+def first_frame_after(h: Harness, saver, started: float) -> float:
+    """Seconds from the start until the saver's window shows a drawn pixel."""
+    deadline = started + 30
+    while time.monotonic() < deadline:
+        expect(saver.poll() is None, f"the saver ended with {saver.returncode} at the start")
+        if lit_bytes(h.grab(0, 0, SCREEN_WIDTH, SCREEN_HEIGHT)):
+            return time.monotonic() - started
+        time.sleep(0.1)
+    raise CaseFailure("the saver drew nothing within 30 s")
+
+
+def hostile_music_files(h: Harness) -> None:
+    """Music files that must not play: empty, cut inside the header, a RIFF
+    of another form, a "data" chunk claiming more than the file, a 300 MB
+    file, and a folder in the file's place. Each run is silent, draws, ends
+    on a key with 0; the figures are its start-up time and peak memory."""
+    expect(audio.PulseSession.available(), "pulseaudio and parecord are not installed")
+    figures = []
+    with audio.PulseSession(h.root / "pulse") as pulse:
+        for name, music in hostile_music(h).items():
+            folder = prepared_data_folder(h, name, music)
+            if name == "huge":
+                os.truncate(folder / "QS3" / "BGM10.SSS", HUGE_MUSIC + 44)
+            h.mouse_to(*CENTRE)
+            started = time.monotonic()
+            saver = h.start_saver_in(folder, pulse.env(), "/s")
+            first = first_frame_after(h, saver, started)
+            expect_still_running(h, saver, f"starting with the {name} music file")
+            memory = h.memory_kb()
+            end_with_key(h, saver)
+            figures.append(f"{name}: first frame after {first:.2f} s, "
+                           f"peak resident {memory['VmHWM'] / 1024:.1f} MB, "
+                           f"resident {memory['VmRSS'] / 1024:.1f} MB")
+            shutil.rmtree(folder)
+        time.sleep(2)  # the recorder's tail
+        pulse.stop_recording()
+        captured = audio.read_samples(pulse.capture)
+    print("\n".join(figures))
+    loud = [i for i, level in enumerate(audio.envelope(captured)) if audio.sounding(level)]
+    expect(not loud, f"sound was played: {len(loud)} loud 50 ms windows, the first at "
+                     f"{audio.seconds(loud[0]) if loud else 0:.2f} s")
+
+
+def music_from_folder_with_plus(h: Harness) -> None:
+    """A data folder named in the settings file whose name holds '+' (the
+    multimedia file functions would take the rest as an element of a compound
+    file) plays its music from the beginning."""
+    expect(audio.PulseSession.available(), "pulseaudio and parecord are not installed")
+    folder = h.drive_c() / "Music+Art"
+    folder.mkdir(exist_ok=True)
+    shutil.copy(MUSIC_FILE, folder / "BGM10.SSS")
+    settings = windows_settings_file(h)
+    content = b"[QS3_DIR]\r\nQS3_DIR=C:\\Music+Art\r\n"
+    settings.write_bytes(content)
+    music = audio.read_samples(MUSIC_FILE)
+    try:
+        with audio.PulseSession(h.root / "pulse") as pulse:
+            h.mouse_to(*CENTRE)
+            saver = h.start_saver_in(h.work_dir, pulse.env(), "/s")
+            window = h.testhost("find", SAVER_TITLE, "15000")
+            expect(window.get("found") == "1", "no full-screen window appeared")
+            time.sleep(6)
+            end_with_key(h, saver)
+            time.sleep(2)
+            pulse.stop_recording()
+            captured = audio.read_samples(pulse.capture)
+        levels = audio.envelope(captured)
+        start = next((i for i, level in enumerate(levels) if audio.sounding(level)), None)
+        expect(start is not None, "no sound was played from C:\\Music+Art\\BGM10.SSS")
+        opening, _ = audio.follows(captured, music, start * audio.WINDOW, 2 * audio.RATE)
+        print(f"loudness against the file's first 2 s: r = {opening:.4f}")
+        expect(opening > 0.95, f"the sound does not begin as the file does (r = {opening:.3f})")
+        expect(settings.read_bytes() == content, "the settings file was rewritten")
+    finally:
+        settings.unlink(missing_ok=True)
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def appdata_settings_file(h: Harness) -> Path:
+    users = [path for path in (h.drive_c() / "users").glob("*/AppData/Roaming")
+             if path.parent.parent.name.lower() != "public"]
+    expect(len(users) == 1, f"want one user's AppData folder, found {users}")
+    return users[0] / "QS3" / "ORN3CFG.INI"
+
+
+LONG_FOLDER_SETTINGS = (b"[QS3_10]\r\nWAV=1\r\n[QS3_DIR]\r\nQS3_DIR=C:\\" + b"Q" * 6000 +
+                        b"\\Music\r\n")
+
+
+def hostile_settings(where: str, content: bytes | None):
+    """A settings file in the Windows folder or the AppData copy holding
+    CONTENT (a folder in its place when None): the saver runs with defaults
+    or silently, ends on a key with 0, and nothing on disk changes."""
+    def case(h: Harness) -> None:
+        path = windows_settings_file(h) if where == "windows" else appdata_settings_file(h)
+        path.parent.mkdir(parents=True, exist_ok=True)
+        if content is None:
+            path.mkdir()
+        else:
+            path.write_bytes(content)
+        try:
+            saver = start_full_screen(h, "/s")
+            expect_still_running(h, saver, f"starting with that settings {where} file")
+            h.press_key(SAVER_TITLE)
+            expect_ends(h, saver, "a key press")
+            if content is None:
+                expect(path.is_dir() and not any(path.iterdir()),
+                       f"the folder {path} in the settings file's place changed")
+            else:
+                expect(path.read_bytes() == content, f"{path} was rewritten")
+            others = [str(other) for other in h.settings_files() if other != path]
+            expect(not others, f"settings files were written: {others}")
+        finally:
+            if path.is_dir():
+                shutil.rmtree(path)
+            path.unlink(missing_ok=True)
+    return case
+
+
 # ----- the settings window ------------------------------------------------------
 
 # "弦楽四重奏の設定" in code page 932, the bytes the window was created with.
@@ -777,6 +1042,13 @@ CASES = {
     "fullscreen_frame_matches_renderer": fullscreen_frame_matches_renderer,
     "music_plays_and_restarts": music_plays_and_restarts,
     "music_without_sound_server_runs_silent": music_without_sound_server_runs_silent,
+    "music_survives_sound_server_gone": music_survives_sound_server_gone,
+    "hostile_music_files": hostile_music_files,
+    "music_from_folder_with_plus": music_from_folder_with_plus,
+    "graphics_failure_message_box": graphics_failure_message_box,
+    "settings_long_data_folder": hostile_settings("windows", LONG_FOLDER_SETTINGS),
+    "settings_folder_in_windows_folder": hostile_settings("windows", None),
+    "settings_folder_in_appdata": hostile_settings("appdata", None),
     "settings_window_shape": settings_case(lambda h, path: settings_window_shape(h)),
     "settings_switch_flips_look": settings_case(settings_switch_flips_look),
     "settings_ok_saves_beside_other_sections": settings_case(

@@ -268,7 +268,7 @@ std::string TitleShiftJisHex(HWND window) {
 }
 
 // child_window=CLASS LEFT TOP WIDTH HEIGHT for each direct child, in the
-// parent's client coordinates.
+// parent's client coordinates, and child_text_cp932=CLASS HEX for its text.
 void ReportChildren(HWND window) {
   EnumChildWindows(
       window,
@@ -282,6 +282,7 @@ void ReportChildren(HWND window) {
                                   std::to_string(rect.top) + " " +
                                   std::to_string(rect.right - rect.left) + " " +
                                   std::to_string(rect.bottom - rect.top));
+        Print("child_text_cp932", WindowClass(child) + " " + TitleShiftJisHex(child));
         return TRUE;
       },
       reinterpret_cast<LPARAM>(window));
@@ -341,6 +342,30 @@ int FindCommand(Lookup lookup, std::span<char*> args) {
   Print("count", CountTopLevel(lookup, args[0]));
   if (window == nullptr) return 1;
   ReportWindow(window);
+  return 0;
+}
+
+// gui-resources PID: what the system counts of a process's GDI and USER
+// objects (GetGuiResources; 0 with the error where the system does not count
+// them), and the windows it owns, top-level and child.
+int GuiResourcesCommand(std::span<char*> args) {
+  if (args.size() != 1) return 2;
+  const auto process = ParseNumber(args[0]);
+  if (!process) return 2;
+  UniqueHandle handle(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, static_cast<DWORD>(*process)));
+  Print("opened", handle ? 1 : 0);
+  if (!handle) return 1;
+  SetLastError(0);
+  const DWORD gdi = GetGuiResources(handle.get(), GR_GDIOBJECTS);
+  Print("gdi_objects", gdi);
+  Print("gdi_error", GetLastError());
+  SetLastError(0);
+  const DWORD user = GetGuiResources(handle.get(), GR_USEROBJECTS);
+  Print("user_objects", user);
+  Print("user_error", GetLastError());
+  WindowCensus census(static_cast<DWORD>(*process));
+  census.Take();
+  census.Report();
   return 0;
 }
 
@@ -642,7 +667,8 @@ int Usage() {
       "       qs3_testhost preview W H TIMEOUT_MS EXE TEMPLATE [HOLD_MS]  ({hwnd} in TEMPLATE)\n"
       "       qs3_testhost hold-toplevel TITLE SECONDS\n"
       "       qs3_testhost keep-desktop\n"
-      "       qs3_testhost resources EXE\n",
+      "       qs3_testhost resources EXE\n"
+      "       qs3_testhost gui-resources PID\n",
       stderr);
   return 2;
 }
@@ -665,5 +691,6 @@ int main(int argc, char** argv) {
   if (command == "hold-toplevel") result = HoldTopLevelCommand(args);
   if (command == "keep-desktop") result = KeepDesktopCommand();
   if (command == "resources") result = ResourcesCommand(args);
+  if (command == "gui-resources") result = GuiResourcesCommand(args);
   return result == 2 ? Usage() : result;
 }

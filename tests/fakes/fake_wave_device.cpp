@@ -20,6 +20,7 @@ class LoggedMusicFile final : public MusicFile {
     log_.Add("ReadFile " + std::to_string(out.size()));
     return file_.Read(out);
   }
+  std::optional<std::uint64_t> BytesLeft() override { return file_.BytesLeft(); }
 
  private:
   CallLog& log_;
@@ -75,8 +76,11 @@ std::uint32_t FakeWaveDevice::Close() {
 
 std::uint32_t FakeWaveDevice::GetPosition(PositionBlock& block) {
   log_.Add("GetPosition");
-  if (positionResult == 0) block.position = position;
-  return positionResult;
+  askedFormat = block.format;
+  if (positionResult != 0) return positionResult;
+  block.position = position;
+  if (positionFormat) block.format = *positionFormat;
+  return 0;
 }
 
 std::unique_ptr<MusicFile> FakeMusicFiles::Open(const char* path) {

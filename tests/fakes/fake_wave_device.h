@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,9 @@ class FakeWaveDevice final : public WaveDevice {
   std::uint32_t closeResult = 0;
   std::uint32_t positionResult = 0;
   std::uint32_t position = 0;
+  // The unit the position is answered in; none answers in the one asked for.
+  std::optional<std::uint32_t> positionFormat;
+  std::uint32_t askedFormat = 0;  // the unit the last position query asked for
 
   WaveFormat openedFormat;
   WaveHeader lastWritten;

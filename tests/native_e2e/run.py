@@ -835,6 +835,220 @@ def no_audio_device_runs_silent(h: Harness) -> None:
     expect_ends(h, saver, "a key press")
 
 
+# ----- faults from outside -------------------------------------------------------
+
+BIG_SCREEN = (8192, 5200)  # a stage of 42.6 million pixels, beyond the limit of 40 million
+FAILURE_CAPTION = "ORN SAVER Vol.3"
+
+
+def graphics_failure_message_box(h: Harness) -> None:
+    """On a screen beyond the stage limit the graphics set-up fails: a message
+    box titled "ORN SAVER Vol.3" appears, and Return (its one button) ends the
+    saver with 0."""
+    display, pid = h.start_xvfb(BIG_SCREEN, "big")
+    try:
+        h.display = display
+        saver = h.start_qs3("/s")
+        box = h.wait_window(FAILURE_CAPTION, timeout=20, process=saver)
+        name = h.command(["xprop", "-id", box["id"], "_NET_WM_NAME"]).stdout.strip()
+        expect(name == f'_NET_WM_NAME(UTF8_STRING) = "{FAILURE_CAPTION}"',
+               f"the message box's title is {name}")
+        expect(h.window_info("-name", SAVER_TITLE) is None or
+               h.window_info("-name", SAVER_TITLE).get("Map State") != "IsViewable",
+               "the saver's window is shown beside the message box")
+        expect_still_running(h, saver, "showing the message box")
+        h.press_key(box["id"], "Return")
+        expect_ends(h, saver, "Return in the message box")
+        expect(h.window_info("-name", FAILURE_CAPTION) is None, "the message box is left")
+    finally:
+        h.kill_strays()
+        os.kill(pid, signal.SIGTERM)
+        h.display = h.displays["main"]
+
+
+def lit_bytes(pixels: bytes) -> int:
+    return len(pixels) - pixels.count(0)
+
+
+def pulse_session(h: Harness):
+    sys.path.insert(0, str(REPO / "tests" / "e2e"))
+    import audio  # noqa: E402  (the Wine tests' sound server with a null sink)
+    expect(audio.PulseSession.available(), "pulseaudio and parecord are not installed")
+    return audio, audio.PulseSession(h.case_dir / "pulse")
+
+
+def sound_server_gone(h: Harness) -> None:
+    """The sound server dies while SDL's pulse driver plays the music: the
+    saver keeps drawing, follows the tick cues (the performance ends 37.5 s
+    in; by the music's position it would end 49 s in or later) and a key
+    still ends it with 0."""
+    audio, session = pulse_session(h)
+    with session as pulse:
+        env = dict(pulse.env(), SDL_AUDIODRIVER="pulseaudio")
+        env["HOME"] = str(h.case_dir / "home")
+        started = time.monotonic()
+        saver, window = start_full_screen(h, "/s", cwd=prepared_data_folder(h), extra_env=env)
+        deadline = started + 15
+        while pulse.captured_bytes() < 44 + audio.RATE and time.monotonic() < deadline:
+            time.sleep(0.2)
+        expect(pulse.captured_bytes() >= 44 + audio.RATE,
+               "no music reached the sound server through SDL's pulse driver")
+        time.sleep(1.0)
+        pulse.kill_server()
+        h.note(f"killed the sound server {time.monotonic() - started:.1f} s after the start")
+        quartet, last, last_change, ending = 0, b"", time.monotonic(), None
+        while ending is None and time.monotonic() < started + 90:
+            pixels = h.grab(0, 0, *SCREEN)
+            now = time.monotonic()
+            if pixels != last:
+                last, last_change = pixels, now
+            expect(now - last_change < 5,
+                   f"the screen stood still for 5 s, {now - started:.1f} s after the start")
+            lit = lit_bytes(pixels)
+            if lit > quartet * 1.2 or lit < quartet * 0.8:
+                h.note(f"{now - started:.1f} s after the start: {lit} bytes drawn")
+            quartet = max(quartet, lit)
+            if quartet and lit < quartet * 0.4 and now - started > 25:
+                ending = now - started
+            time.sleep(0.2)
+        expect(ending is not None, "the performance did not end within 90 s")
+        print(f"the performance ended {ending:.1f} s after the start")
+        expect(ending < 49.0, f"the performance ended {ending:.1f} s after the start: it "
+                              f"followed a position, not the tick cues")
+        expect_still_running(h, saver, "the sound server went away")
+        h.press_key(window)
+        expect_ends(h, saver, "a key press")
+
+
+def wave_header(data_size: int, form: bytes = b"WAVE") -> bytes:
+    fmt = b"fmt " + (16).to_bytes(4, "little") + bytes.fromhex("01000100225600002256000001000800")
+    return (b"RIFF" + (4 + len(fmt) + 8 + data_size).to_bytes(4, "little") + form + fmt +
+            b"data" + data_size.to_bytes(4, "little"))
+
+
+HUGE_MUSIC = 300 * 1024 * 1024
+
+
+def hostile_music_folder(h: Harness, name: str) -> Path:
+    folder = prepared_data_folder(h)
+    target = folder / "QS3" / "BGM10.SSS"
+    music = MUSIC_FILE.read_bytes()
+    contents = {
+        "empty": b"",
+        "cut_in_header": music[:30],
+        "riff_of_another_form": wave_header(1000, b"AVI ") + bytes(1000),
+        "data_claims_more": wave_header(200 * 1024 * 1024) + music[44:44 + 4096],
+        "huge": wave_header(HUGE_MUSIC),
+    }
+    target.unlink()
+    if name == "folder_in_its_place":
+        target.mkdir()
+    else:
+        target.write_bytes(contents[name])
+        if name == "huge":
+            os.truncate(target, HUGE_MUSIC + 44)
+    return folder
+
+
+def peak_resident_mb(process: subprocess.Popen) -> tuple[float, float]:
+    fields = {}
+    for line in Path(f"/proc/{process.pid}/status").read_text().splitlines():
+        key, _, value = line.partition(":")
+        if key in ("VmRSS", "VmHWM"):
+            fields[key] = int(value.split()[0]) / 1024
+    return fields["VmHWM"], fields["VmRSS"]
+
+
+def hostile_music_files(h: Harness) -> None:
+    """Music files that must not play (empty, cut inside the header, a RIFF of
+    another form, a "data" chunk claiming more than the file, 300 MB, a folder
+    in the file's place): each run draws, plays nothing (the disk driver
+    writes no sound), ends on a key with 0. The figures are start-up time and
+    peak memory."""
+    figures = []
+    for name in ("empty", "cut_in_header", "riff_of_another_form", "data_claims_more", "huge",
+                 "folder_in_its_place"):
+        out = h.case_dir / f"{name}.raw"
+        h.mouse_to(*centre())
+        started = time.monotonic()
+        saver = h.start_qs3("/s", cwd=hostile_music_folder(h, name),
+                            extra_env={"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": str(out)})
+        h.wait_window(SAVER_TITLE, process=saver)
+        h.wait_drawn((0, 0, *SCREEN), f"the saver with the {name} music file")
+        first = time.monotonic() - started
+        expect_still_running(h, saver, f"starting with the {name} music file")
+        peak, resident = peak_resident_mb(saver)
+        h.press_key(h.window_info("-name", SAVER_TITLE)["id"])
+        expect_ends(h, saver, "a key press")
+        played = out.read_bytes() if out.exists() else b""
+        expect(played.count(SILENCE) == len(played),
+               f"the {name} music file played sound ({len(played)} bytes out)")
+        figures.append(f"{name}: first frame after {first:.2f} s, peak resident {peak:.1f} MB, "
+                       f"resident {resident:.1f} MB")
+        shutil.rmtree(h.case_dir / "saver_data")
+    print("\n".join(figures))
+
+
+def music_from_folder_with_plus(h: Harness) -> None:
+    """The data folder that the settings file names holds '+' in its name: the
+    music plays from it, byte for byte."""
+    folder = h.case_dir / "Music+Art"
+    folder.mkdir()
+    shutil.copy(MUSIC_FILE, folder / "BGM10.SSS")
+    path = settings_file(h)
+    path.parent.mkdir(parents=True)
+    content = f"[QS3_DIR]\nQS3_DIR={folder}\n".encode()
+    path.write_bytes(content)
+    out = h.case_dir / "played.raw"
+    saver, window = start_full_screen(
+        h, "/s", extra_env={"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": str(out)})
+    deadline = time.monotonic() + 20
+    while time.monotonic() < deadline and (not out.exists() or out.stat().st_size < 4 * MUSIC_RATE):
+        time.sleep(0.2)
+    h.press_key(window)
+    expect_ends(h, saver, "a key press")
+    music = wave_data(MUSIC_FILE)
+    played = out.read_bytes() if out.exists() else b""
+    sound = played.lstrip(bytes([SILENCE]))
+    lead_in = len(music) - len(music.lstrip(bytes([SILENCE])))
+    expect(len(sound) >= 2 * MUSIC_RATE and sound[:2 * MUSIC_RATE] ==
+           music[lead_in:lead_in + 2 * MUSIC_RATE],
+           f"the output ({len(played)} bytes) does not play {folder}/BGM10.SSS")
+    expect(path.read_bytes() == content, "the settings file was rewritten")
+
+
+LONG_FOLDER_SETTINGS = b"[QS3_10]\nWAV=1\n[QS3_DIR]\nQS3_DIR=/" + b"q" * 6000 + b"/music\n"
+JUNK_SETTINGS = (b"\x00\xff\xfe[QS3_10\r\nWAV 1\r\n\x1a\x80\x81[QS3_DIR]\nQS3_DIR\n"
+                 b"[QS3_10]\nWAV\n==\n[\n]\n" + bytes(range(256)) + b"\n[QS3_DIR\nQS3_DIR")
+
+
+def hostile_settings(content: bytes | None):
+    """The settings file holds CONTENT (a folder in its place when None): the
+    saver runs, draws, ends on a key with 0, and nothing on disk changes."""
+    def case(h: Harness) -> None:
+        path = settings_file(h)
+        path.parent.mkdir(parents=True)
+        if content is None:
+            path.mkdir()
+        else:
+            path.write_bytes(content)
+        saver, window = start_full_screen(h, "/s", extra_env={"SDL_AUDIODRIVER": "disk",
+                                                              "SDL_DISKAUDIOFILE": "/dev/null"})
+        h.wait_drawn((0, 0, *SCREEN), "the full-screen window")
+        expect_still_running(h, saver, "starting with that settings file")
+        h.press_key(window)
+        expect_ends(h, saver, "a key press")
+        if content is None:
+            expect(path.is_dir() and not any(path.iterdir()), f"the folder {path} changed")
+        else:
+            expect(path.read_bytes() == content, f"{path} was rewritten")
+        written = [str(other) for folder in ("config", "home", "data", "work")
+                   for other in (h.case_dir / folder).rglob("*")
+                   if other.is_file() and other != path]
+        expect(written == [], f"files were written: {written}")
+    return case
+
+
 CASES = {
     "fullscreen_covers_and_key_ends": fullscreen_covers_and_key_ends,
     "fullscreen_diagonal_move_ends": fullscreen_diagonal_move_ends,
@@ -858,6 +1072,13 @@ CASES = {
     "settings_close_button_writes_nothing": settings_close_button_writes_nothing,
     "music_disk_audio": music_disk_audio,
     "no_audio_device_runs_silent": no_audio_device_runs_silent,
+    "graphics_failure_message_box": graphics_failure_message_box,
+    "sound_server_gone": sound_server_gone,
+    "hostile_music_files": hostile_music_files,
+    "music_from_folder_with_plus": music_from_folder_with_plus,
+    "settings_long_data_folder": hostile_settings(LONG_FOLDER_SETTINGS),
+    "settings_junk": hostile_settings(JUNK_SETTINGS),
+    "settings_folder_in_its_place": hostile_settings(None),
 }
 
 

@@ -219,6 +219,18 @@ INSTANTIATE_TEST_SUITE_P(Files, MusicPlayerBadFile,
                                            BadFile{"CutInTheHeader", CutAt(30)}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// The read would fail; refused before it, the memory the chunk claims is
+// never taken.
+TEST_F(MusicPlayerTest, AChunkClaimingMoreThanTheFileIsRefusedBeforeAnyRead) {
+  player.OpenMusic(kWindow);
+  for (const std::uint32_t claimed : {8u, 200u * 1024 * 1024}) {
+    files.files["claims.wav"] = WithDataSize(claimed);
+    log.Clear();
+    EXPECT_EQ(player.LoadSound("claims.wav", 0), 0);
+    EXPECT_THAT(log.calls, ElementsAre("OpenFile claims.wav", "CloseFile")) << claimed;
+  }
+}
+
 TEST_F(MusicPlayerTest, AFileInAnotherFormatPlaysAsIfItWereTheMusicFormat) {
   std::vector<std::uint8_t> stereo = fakes::MakeWaveFile(kSamples);
   // fmt: 2 channels, 44100 Hz, 176400 bytes a second, 4-byte blocks, 16 bits.

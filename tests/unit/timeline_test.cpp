@@ -143,7 +143,7 @@ TEST_P(TimelineInit, PlacesTheQuartetAndDrawsTheEndPoint) {
     EXPECT_EQ(t.performers[i].channel, channels[i]) << "performer " << i;
     EXPECT_EQ(t.performers[i].fade, 9) << "performer " << i;
   }
-  EXPECT_EQ(t.positionBlock.format, 1u);
+  EXPECT_EQ(t.positionBlock.format, kTimeBytes);
   EXPECT_EQ(t.positionBlock.position, 0u);
   EXPECT_EQ(t.tick, 0);
   EXPECT_EQ(t.ending, 0);

@@ -45,6 +45,7 @@ MusicAnswer ScriptedMusicClock::AnswerFor(std::uint32_t query) const {
 }
 
 std::uint32_t ScriptedMusicClock::QueryPosition(PositionBlock& block) {
+  if (failFromStart_ > 0 && starts_ >= failFromStart_) return failCode_;
   // A stopped device holds its position at 0 until it is started again.
   const MusicAnswer answer = playing_ ? AnswerFor(queries_++) : MusicAnswer{};
   if (answer.code != 0) return answer.code;

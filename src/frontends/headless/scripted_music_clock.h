@@ -50,6 +50,13 @@ class ScriptedMusicClock final : public MusicService {
   }
 
   int Starts() const { return starts_; }
+  // From the `start`-th start of the music on (the first is 1), every query
+  // fails with `code`, as when the sound device goes away between two
+  // performances.
+  void FailFromStart(int start, std::uint32_t code) {
+    failFromStart_ = start;
+    failCode_ = code;
+  }
 
  private:
   MusicAnswer AnswerFor(std::uint32_t query) const;
@@ -59,6 +66,8 @@ class ScriptedMusicClock final : public MusicService {
   bool playing_ = false;
   std::uint32_t queries_ = 0;
   int starts_ = 0;
+  int failFromStart_ = 0;  // 0: never
+  std::uint32_t failCode_ = 0;
 };
 
 // A script as text: one answer a line, "POSITION" or "fail CODE"; blank lines

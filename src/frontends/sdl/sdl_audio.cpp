@@ -105,9 +105,13 @@ std::uint32_t SdlWaveDevice::Close() {
 
 std::uint32_t SdlWaveDevice::GetPosition(PositionBlock& block) {
   if (device_ == 0) return kWaveInvalidHandle;
+  // A device that went away (its sound server gone) is stopped by SDL, which
+  // still calls the callback at the device's pace: the count would go on as
+  // if the music played, so it has no position to give.
+  if (SDL_GetAudioDeviceStatus(device_) == SDL_AUDIO_STOPPED) return kWaveNoDriver;
   const AudioLock lock(device_);
-  // Answered in bytes whatever was asked, as winmm's drivers do (TIME_BYTES).
-  block.format = 4;
+  // Answered in bytes whatever was asked, as many winmm drivers do.
+  block.format = kTimeBytes;
   block.position = stream_.Position();
   return 0;
 }

@@ -3,7 +3,8 @@
 // buffer written, and the position is the count of music bytes the device
 // has taken since that write, so the timeline follows what is heard (about
 // one device buffer ahead). No audio device at all means the open fails and
-// the saver runs silent.
+// the saver runs silent; a device lost while playing has no position, so the
+// timeline falls back to its tick cues.
 #pragma once
 
 #include <SDL.h>

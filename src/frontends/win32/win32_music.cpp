@@ -1,7 +1,9 @@
 #include "frontends/win32/win32_music.h"
 
-#include <string>
+#include <algorithm>
+#include <cstdint>
 
+#include "audio/riff_reader.h"
 #include "frontends/win32/win32_handles.h"
 
 namespace qs3::win32 {
@@ -20,34 +22,45 @@ WAVEFORMATEX ToWaveFormatEx(const WaveFormat& format) {
 }
 
 static_assert(sizeof(MMTIME) == 12, "the position record is 12 bytes");
+static_assert(kTimeMilliseconds == TIME_MS && kTimeSamples == TIME_SAMPLES &&
+              kTimeBytes == TIME_BYTES && kTimeSmpte == TIME_SMPTE && kTimeMidi == TIME_MIDI &&
+              kTimeTicks == TIME_TICKS);
 
-class MmioMusicFile final : public MusicFile {
+// The music file through the file functions: the multimedia file functions
+// would read a '+' in the data folder's name as the start of an element of a
+// RIFF compound file and open something else, or nothing.
+class FileByteStream final : public ByteStream {
  public:
-  explicit MmioMusicFile(HMMIO file) : file_(file) {}
-  ~MmioMusicFile() override { mmioClose(file_, 0); }
-  MmioMusicFile(const MmioMusicFile&) = delete;
-  MmioMusicFile& operator=(const MmioMusicFile&) = delete;
+  explicit FileByteStream(HANDLE file) : file_(file) {}
+  ~FileByteStream() override { CloseHandle(file_); }
+  FileByteStream(const FileByteStream&) = delete;
+  FileByteStream& operator=(const FileByteStream&) = delete;
 
-  bool DescendRiffWave() override {
-    riff_ = {};
-    riff_.fccType = mmioFOURCC('W', 'A', 'V', 'E');
-    return mmioDescend(file_, &riff_, nullptr, MMIO_FINDRIFF) == MMSYSERR_NOERROR;
+  std::size_t Read(std::span<std::uint8_t> out) override {
+    std::size_t done = 0;
+    while (done < out.size()) {
+      // ReadFile counts in a DWORD; a gigabyte a call is far below it.
+      const auto wanted = static_cast<DWORD>(std::min<std::size_t>(out.size() - done, 1u << 30));
+      DWORD read = 0;
+      if (!ReadFile(file_, out.data() + done, wanted, &read, nullptr) || read == 0) break;
+      done += read;
+    }
+    return done;
   }
-  std::optional<std::uint32_t> DescendDataChunk() override {
-    MMCKINFO data{};
-    data.ckid = mmioFOURCC('d', 'a', 't', 'a');
-    if (mmioDescend(file_, &data, &riff_, MMIO_FINDCHUNK) != MMSYSERR_NOERROR) return std::nullopt;
-    return data.cksize;
+  bool Seek(std::uint64_t offset) override {
+    if (offset > static_cast<std::uint64_t>(INT64_MAX)) return false;
+    LARGE_INTEGER to{};
+    to.QuadPart = static_cast<LONGLONG>(offset);
+    return SetFilePointerEx(file_, to, nullptr, FILE_BEGIN) != 0;
   }
-  std::int64_t Read(std::span<std::uint8_t> out) override {
-    // The player never asks for more than fits a LONG.
-    if (out.size() > 0x7FFFFFFFu) return -1;
-    return mmioRead(file_, reinterpret_cast<HPSTR>(out.data()), static_cast<LONG>(out.size()));
+  std::optional<std::uint64_t> Size() override {
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file_, &size) || size.QuadPart < 0) return std::nullopt;
+    return static_cast<std::uint64_t>(size.QuadPart);
   }
 
  private:
-  HMMIO file_;
-  MMCKINFO riff_{};
+  HANDLE file_;
 };
 
 }  // namespace
@@ -117,18 +130,19 @@ std::uint32_t Win32WaveDevice::GetPosition(PositionBlock& block) {
   time.wType = block.format;
   const MMRESULT result = waveOutGetPosition(device_, &time, sizeof time);
   if (result != MMSYSERR_NOERROR) return result;
-  // The device may answer in another unit than the one asked for; the word
-  // after the unit is what the timeline reads.
+  // The device may answer in another unit than the one asked for and says
+  // which; milliseconds, samples and bytes share this word (an SMPTE or MIDI
+  // answer fills it with other fields, which the player refuses by the unit).
   block.format = time.wType;
   block.position = time.u.cb;
   return MMSYSERR_NOERROR;
 }
 
 std::unique_ptr<MusicFile> Win32MusicFiles::Open(const char* path) {
-  std::string writablePath = path;  // mmioOpenA takes a non-const path
-  HMMIO file = mmioOpenA(writablePath.data(), nullptr, MMIO_ALLOCBUF | MMIO_READ);
-  if (file == nullptr) return nullptr;
-  return std::make_unique<MmioMusicFile>(file);
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return nullptr;
+  return std::make_unique<RiffMusicFile>(std::make_unique<FileByteStream>(file));
 }
 
 }  // namespace qs3::win32

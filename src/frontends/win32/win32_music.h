@@ -1,5 +1,6 @@
-// The music player's device and files on winmm: the wave mapper through
-// waveOut, and RIFF files through the multimedia file (mmio) functions.
+// The music player's device and files on Windows: the wave mapper through
+// winmm's waveOut, and RIFF files read with the core's RIFF reader over a
+// file opened with CreateFileA.
 #pragma once
 
 #include <windows.h>
