@@ -150,11 +150,15 @@ def seconds(windows: int) -> float:
 
 
 def follows(captured: bytes, reference: bytes, around: int, length: int,
-            search: int = RATE // 2, hop: int = 55) -> tuple[float, int]:
+            search: int = RATE // 2, hop: int = 55,
+            skip_glitches: bool = False) -> tuple[float, int]:
     """How closely the loudness of CAPTURED from about sample AROUND follows
     REFERENCE's from its start, over LENGTH samples: the best correlation of
     the two envelopes for a start within SEARCH samples of AROUND, and that
-    start. The server's buffering moves the start by some tens of ms."""
+    start. The server's buffering moves the start by some tens of ms. With
+    SKIP_GLITCHES, windows where the capture dropped out (silent) or clicked
+    (louder than anything in REFERENCE) are left out of the correlation:
+    Wine's sound does both now and then on a loaded machine."""
     squares = [0]
     for b in captured:
         squares.append(squares[-1] + (b - 128) ** 2)
@@ -164,8 +168,14 @@ def follows(captured: bytes, reference: bytes, around: int, length: int,
         return ((squares[at + WINDOW] - squares[at]) / WINDOW) ** 0.5
 
     wanted = envelope(reference, 0, length)
+    ceiling = 1.5 * max(wanted, default=0.0)
     best = (-1.0, around)
     for start in range(max(0, around - search), around + search, hop):
         levels = [level(start + i * WINDOW) for i in range(len(wanted))]
-        best = max(best, (pearson(levels, wanted), start))
+        pairs = list(zip(levels, wanted))
+        if skip_glitches:
+            pairs = [(seen, want) for seen, want in pairs if sounding(seen) and seen <= ceiling]
+            if len(pairs) < len(wanted) * 3 // 4:
+                continue
+        best = max(best, (pearson([a for a, _ in pairs], [b for _, b in pairs]), start))
     return best

@@ -610,16 +610,22 @@ def hostile_music_files(h: Harness) -> None:
                      f"{audio.seconds(loud[0]) if loud else 0:.2f} s")
 
 
-def music_from_folder_with_plus(h: Harness) -> None:
-    """A data folder named in the settings file whose name holds '+' (the
-    multimedia file functions would take the rest as an element of a compound
-    file) plays its music from the beginning."""
+def music_from_folder_with_plus(name: str):
+    """A data folder named in the settings file whose name holds '+' plays its
+    music from the beginning. The multimedia file functions take what follows
+    a '+' as an element of a compound file: on Windows always, under Wine
+    when the name before it ends in the extension of an installed I/O
+    procedure (".mem": the memory file's)."""
+    return lambda h: play_from_folder(h, name)
+
+
+def play_from_folder(h: Harness, name: str) -> None:
     expect(audio.PulseSession.available(), "pulseaudio and parecord are not installed")
-    folder = h.drive_c() / "Music+Art"
+    folder = h.drive_c() / name
     folder.mkdir(exist_ok=True)
     shutil.copy(MUSIC_FILE, folder / "BGM10.SSS")
     settings = windows_settings_file(h)
-    content = b"[QS3_DIR]\r\nQS3_DIR=C:\\Music+Art\r\n"
+    content = b"[QS3_DIR]\r\nQS3_DIR=C:\\" + name.encode() + b"\r\n"
     settings.write_bytes(content)
     music = audio.read_samples(MUSIC_FILE)
     try:
@@ -635,10 +641,18 @@ def music_from_folder_with_plus(h: Harness) -> None:
             captured = audio.read_samples(pulse.capture)
         levels = audio.envelope(captured)
         start = next((i for i, level in enumerate(levels) if audio.sounding(level)), None)
-        expect(start is not None, "no sound was played from C:\\Music+Art\\BGM10.SSS")
-        opening, _ = audio.follows(captured, music, start * audio.WINDOW, 2 * audio.RATE)
-        print(f"loudness against the file's first 2 s: r = {opening:.4f}")
-        expect(opening > 0.95, f"the sound does not begin as the file does (r = {opening:.3f})")
+        expect(start is not None, f"no sound was played from C:\\{name}\\BGM10.SSS")
+        # Each of the first two seconds against the file's: under load Wine's
+        # sound drops out or clicks now and then, which spoils the second it
+        # falls in (another part of the file scores about 0.6).
+        seconds = [audio.follows(captured, music[k * audio.RATE:],
+                                 start * audio.WINDOW + k * audio.RATE, audio.RATE,
+                                 skip_glitches=True)[0]
+                   for k in range(2)]
+        print("loudness against the file's first two seconds: r = " +
+              ", ".join(f"{r:.4f}" for r in seconds))
+        expect(max(seconds) > 0.95,
+               f"the sound does not begin as the file does (r = {seconds})")
         expect(settings.read_bytes() == content, "the settings file was rewritten")
     finally:
         settings.unlink(missing_ok=True)
@@ -1044,7 +1058,8 @@ CASES = {
     "music_without_sound_server_runs_silent": music_without_sound_server_runs_silent,
     "music_survives_sound_server_gone": music_survives_sound_server_gone,
     "hostile_music_files": hostile_music_files,
-    "music_from_folder_with_plus": music_from_folder_with_plus,
+    "music_from_folder_with_plus": music_from_folder_with_plus("Music+Art"),
+    "music_from_folder_with_plus_after_extension": music_from_folder_with_plus("Strings.mem+Bows"),
     "graphics_failure_message_box": graphics_failure_message_box,
     "settings_long_data_folder": hostile_settings("windows", LONG_FOLDER_SETTINGS),
     "settings_folder_in_windows_folder": hostile_settings("windows", None),
