@@ -1,9 +1,11 @@
 // Any answers of a wave device to the music timeline's position queries:
-// each four bytes are one answer (a unit, a result code and two position
-// bytes that add to the position or jump it). Whatever the device says, the
-// timeline never writes more than a tick's worth of commands, keeps every
-// performer on a channel and a fade level, keeps a lost position lost, and
-// the music stops only at an ending and starts only at a restart.
+// after a first byte (the seed, and whether the run goes on past the
+// script's end by a whole performance), each four bytes are one answer (a
+// unit, a result code and two position bytes that add to the position or
+// jump it). Whatever the device says, the timeline never writes more than a
+// tick's worth of commands, keeps every performer on a channel and a fade
+// level, keeps a lost position lost, and the music stops only at an ending
+// and starts only at a restart.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -96,9 +98,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   player.PlaySlot(0, 0);
   qs3::DisplayList list;
   bool lost = false;
-  // Past the script's end by a whole performance on the tick cues (375 ticks
-  // to the ending, 41 to the restart), so what follows a dead device runs too.
-  const int ticks = static_cast<int>(size / 4) + 420;
+  // With the first byte's top bit, on past the script's end by a whole
+  // performance on the tick cues (375 ticks to the ending, 41 to the
+  // restart), so what follows a dead device runs too; else a few ticks.
+  const int ticks = static_cast<int>(size / 4) + ((data[0] & 0x80) != 0 ? 420 : 8);
   for (int tick = 0; tick < ticks; ++tick) {
     const std::int32_t endingBefore = timeline.ending;
     const int resetsBefore = device.resets;
