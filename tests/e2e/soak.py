@@ -45,6 +45,21 @@ SETTLE_MINUTES = 2  # memory is compared with the sample after these
 LONGEST_PERFORMANCE = 75.0
 
 
+def sample(h: Harness, windows_pid: str, minute: int) -> dict[str, int]:
+    memory = h.memory_kb()
+    gui = h.testhost("gui-resources", windows_pid)
+    row = {"minute": minute, "rss_kb": memory["VmRSS"], "peak_kb": memory["VmHWM"],
+           "gdi": int(gui.get("gdi_objects", "-1")), "gdi_error": int(gui.get("gdi_error", "-1")),
+           "user": int(gui.get("user_objects", "-1")),
+           "user_error": int(gui.get("user_error", "-1")),
+           "windows": int(gui.get("windows", "-1"))}
+    print(f"minute {minute:3d}: resident {row['rss_kb'] / 1024:7.1f} MB, peak "
+          f"{row['peak_kb'] / 1024:7.1f} MB, GDI objects {row['gdi']} (error {row['gdi_error']}),"
+          f" USER objects {row['user']} (error {row['user_error']}), windows {row['windows']}",
+          flush=True)
+    return row
+
+
 def levels_every(samples: bytes, hop: int) -> list[int]:
     """The loudness (RMS over 50 ms) of 8-bit samples every HOP samples."""
     signed = audioop.bias(samples, 1, -128)
