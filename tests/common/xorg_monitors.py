@@ -10,7 +10,7 @@ A harness whose cases run as separate processes keeps `state()` in its state
 file and re-attaches with `XorgMonitors.attach`.
 
 Needs the packages xserver-xorg-core, xserver-xorg-video-dummy (Xorg) and
-x11-xserver-utils (xrandr). Python standard library only.
+x11-xserver-utils (xrandr, xsetroot). Python standard library only.
 """
 
 from __future__ import annotations
@@ -28,6 +28,10 @@ START_TIMEOUT = 30  # seconds Xorg gets to accept connections
 STOP_TIMEOUT = 10  # seconds Xorg gets to end after SIGTERM
 XRANDR_TIMEOUT = 15
 LOG_TAIL_LINES = 30
+# The colour of the X root window: what a monitor no window covers shows, so
+# that a black monitor in a screenshot is one a program made black.
+ROOT_COLOUR = "#336699"
+ROOT_RGB = bytes.fromhex(ROOT_COLOUR[1:])
 
 
 class XorgFailure(Exception):
@@ -71,6 +75,13 @@ def windows_rect(layout: Layout, monitor: Monitor) -> tuple[int, int, int, int]:
     origin = primary_of(layout)
     left, top = monitor.x - origin.x, monitor.y - origin.y
     return left, top, left + monitor.width, top + monitor.height
+
+
+def primary_first(layout: Layout) -> Layout:
+    """The order in which Wine and SDL both list the monitors: the primary
+    one, then the others in the order of their outputs."""
+    return tuple(sorted(layout, key=lambda monitor: (monitor != primary_of(layout),
+                                                     monitor.output)))
 
 
 def with_primary_marked(layout: Layout) -> Layout:
@@ -222,7 +233,12 @@ class XorgMonitors:
                 break
         else:
             raise XorgFailure(f"no free display number in {numbers.start}..{numbers.stop - 1}")
-        self.apply(layout)
+        try:
+            self.apply(layout)
+            self.run_tool("xsetroot", "-solid", ROOT_COLOUR)
+        except XorgFailure:
+            self.stop()
+            raise
         self.start_seconds = time.monotonic() - begun
         return self.display
 
@@ -320,15 +336,18 @@ class XorgMonitors:
     # ----- monitors -----------------------------------------------------
 
     def xrandr(self, *args: str) -> str:
+        return self.run_tool("xrandr", *args)
+
+    def run_tool(self, tool: str, *args: str) -> str:
         env = dict(os.environ, DISPLAY=self.display)
         try:
-            result = subprocess.run(["xrandr", *args], env=env, capture_output=True, text=True,
+            result = subprocess.run([tool, *args], env=env, capture_output=True, text=True,
                                     timeout=XRANDR_TIMEOUT, stdin=subprocess.DEVNULL)
         except subprocess.TimeoutExpired as expired:
-            raise XorgFailure(f"xrandr {' '.join(args)} took over {XRANDR_TIMEOUT} s") \
+            raise XorgFailure(f"{tool} {' '.join(args)} took over {XRANDR_TIMEOUT} s") \
                 from expired
         if result.returncode != 0:
-            raise XorgFailure(f"xrandr {' '.join(args)} failed ({result.returncode}): "
+            raise XorgFailure(f"{tool} {' '.join(args)} failed ({result.returncode}): "
                               f"{result.stderr.strip()}")
         return result.stdout
 

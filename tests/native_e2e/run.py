@@ -37,8 +37,9 @@ from pathlib import Path
 sys.dont_write_bytecode = True
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "common"))
 
-from xorg_monitors import (ONE_MONITOR, PRIMARY_LEFT, PRIMARY_RIGHT, Layout,  # noqa: E402
-                           Monitor, XorgFailure, XorgMonitors)
+from xorg_monitors import (ONE_MONITOR, PRIMARY_LEFT, PRIMARY_RIGHT, ROOT_RGB,  # noqa: E402
+                           Layout, Monitor, XorgFailure, XorgMonitors, bounding_size,
+                           primary_first)
 
 REPO = Path(__file__).resolve().parents[2]
 DATA_DIR = REPO / "data"  # holds the signature file and QS3/BGM10.SSS
@@ -516,12 +517,6 @@ def sdl_displays(lines: list[str]) -> list[tuple[int, int, int, int]]:
     return [entry[1:] for entry in found]
 
 
-def sdl_order(layout: Layout) -> Layout:
-    """The order SDL gives the monitors: the primary one first, then the
-    others in the order of their outputs."""
-    return tuple(sorted(layout, key=lambda monitor: (not monitor.primary, monitor.output)))
-
-
 def expect_displays(lines: list[str], monitors: Layout, what: str) -> None:
     """SDL's displays are MONITORS, in that order."""
     want = [monitor.area for monitor in monitors]
@@ -981,6 +976,34 @@ def no_audio_device_runs_silent(h: Harness) -> None:
 # ----- several monitors (Xorg with the dummy driver) -------------------------------
 
 PROBE_WINDOWED_SIZE = (640, 480)  # the size `cover undefined` asks for
+# A primary monitor below a wider one, in a size the server has no mode for.
+PRIMARY_BELOW = (Monitor("DUMMY0", 1000, 700, 0, 1080, True), Monitor("DUMMY1", 1920, 1080, 0, 0))
+
+
+def listed_monitors(h: Harness) -> set[Monitor]:
+    """RandR's own list of monitors (lines like " 0: +*DUMMY0 1280/339x1024/271+0+0  DUMMY0")."""
+    monitors = set()
+    for line in h.command(["xrandr", "--listmonitors"]).stdout.splitlines()[1:]:
+        _, flags_name, geometry, _ = line.split()
+        size, x, y = geometry.split("+")
+        width, height = (int(part.split("/")[0]) for part in size.split("x"))
+        monitors.add(Monitor(flags_name.lstrip("+*"), width, height, int(x), int(y),
+                             "*" in flags_name))
+    return monitors
+
+
+def fixture_lays_out_monitors(h: Harness) -> None:
+    """Each layout is what the server then reports, on a screen just large
+    enough, and a monitor no window covers shows the root colour."""
+    for layout in (ONE_MONITOR, PRIMARY_LEFT, PRIMARY_RIGHT, PRIMARY_BELOW, PRIMARY_LEFT):
+        h.use_layout(layout)
+        expect(listed_monitors(h) == set(layout),
+               f"the server lists {listed_monitors(h)}, want {set(layout)}")
+        root = h.window_info("-root")
+        size = (int(root["Width"]), int(root["Height"]))
+        expect(size == bounding_size(layout), f"the screen is {size}, want {bounding_size(layout)}")
+        for monitor in layout:
+            expect_filled(h, monitor, ROOT_RGB, "the root window")
 
 
 def sdl_reports_displays(layout: Layout):
@@ -990,7 +1013,7 @@ def sdl_reports_displays(layout: Layout):
         h.use_layout(layout)
         lines = h.command([str(h.sdl_monitors), "report"]).stdout.splitlines()
         h.note(f"SDL reports {lines}")
-        ordered = sdl_order(layout)
+        ordered = primary_first(layout)
         expect_displays(lines, ordered, "a fresh SDL")
         for index, monitor in enumerate(ordered):
             x, y, width, height = monitor.area
@@ -1028,7 +1051,7 @@ def sdl_windows_cover_displays(layout: Layout):
     def case(h: Harness) -> None:
         h.use_layout(layout)
         probe = SdlMonitors(h, "bounds")
-        ordered = sdl_order(layout)
+        ordered = primary_first(layout)
         expect_displays(probe.ready, ordered, "the probe")
         for index, monitor in enumerate(ordered):
             info = h.wait_window(SdlMonitors.WINDOW_TITLE.format(index))
@@ -1048,7 +1071,7 @@ def sdl_undefined_position_keeps_windowed_size(h: Harness) -> None:
     layout = PRIMARY_RIGHT
     h.use_layout(layout)
     probe = SdlMonitors(h, "undefined")
-    for index, monitor in enumerate(sdl_order(layout)):
+    for index, monitor in enumerate(primary_first(layout)):
         claimed = f"window={index} {' '.join(map(str, monitor.area))} {index}"
         expect(claimed in probe.ready, f"SDL does not claim {claimed!r}: {probe.ready}")
         width, height = PROBE_WINDOWED_SIZE
@@ -1057,6 +1080,9 @@ def sdl_undefined_position_keeps_windowed_size(h: Harness) -> None:
         info = h.wait_window(SdlMonitors.WINDOW_TITLE.format(index))
         expect(window_geometry(info) == want,
                f"window {index} is at {window_geometry(info)}, want {want}")
+        corner = h.grab(monitor.x, monitor.y, 1, 1)
+        expect(corner == ROOT_RGB, f"the corner of {monitor.output} is {corner.hex()}, not "
+                                   f"the root's {ROOT_RGB.hex()}: something covers it")
     probe.quit()
 
 
@@ -1071,17 +1097,18 @@ def sdl_layout_change(first: Layout, second: Layout):
         h.use_layout(second)
         lines = probe.ask("report")
         known = {monitor.output for monitor in first}
-        added = tuple(monitor for monitor in sdl_order(second) if monitor.output not in known)
+        added = tuple(monitor for monitor in primary_first(second) if monitor.output not in known)
         events = [line for line in lines if line.startswith("event=display")]
         want_events = [f"event=display {len(first) + k} connected" for k in range(len(added))]
         expect(events == want_events, f"display events {events}, want {want_events}")
-        expect_displays(lines, sdl_order(first) + added, "SDL after the change")
-        expect_displays(probe.ask("reinit"), sdl_order(second), "SDL after its video restarted")
+        expect_displays(lines, primary_first(first) + added, "SDL after the change")
+        expect_displays(probe.ask("reinit"), primary_first(second), "SDL after its video restarted")
         probe.quit()
     return case
 
 
 MONITOR_CASES = {
+    "monitors_fixture_layouts": fixture_lays_out_monitors,
     "monitors_sdl_displays_primary_left": sdl_reports_displays(PRIMARY_LEFT),
     "monitors_sdl_displays_primary_right": sdl_reports_displays(PRIMARY_RIGHT),
     "monitors_sdl_windows_cover_primary_left": sdl_windows_cover_displays(PRIMARY_LEFT),
