@@ -518,9 +518,22 @@ class MonitorsHarness(Harness):
         self.stop_wineserver()
 
     def stop_wineserver(self) -> None:
-        """Ends every process of the prefix and waits for the server to go."""
+        """Ends every process of the prefix and waits for the server to go.
+        A wineserver that crashed leaves its services (services.exe,
+        winedevice.exe, ...) running where `wineserver -k` cannot reach
+        them; they are killed by the prefix in their environment."""
         self.command(["wineserver", "-k"], timeout=30)
         self.command(["wineserver", "-w"], timeout=30)
+        marker = f"WINEPREFIX={self.prefix}".encode()
+        for proc in Path("/proc").iterdir():
+            if not proc.name.isdigit() or int(proc.name) == os.getpid():
+                continue
+            try:
+                if marker in (proc / "environ").read_bytes().split(b"\0"):
+                    os.kill(int(proc.name), signal.SIGKILL)
+                    self.note(f"killed {(proc / 'cmdline').read_bytes()!r} (pid {proc.name})")
+            except (OSError, ProcessLookupError):
+                continue
 
     def use_layout(self, layout: Layout) -> None:
         """Lays the monitors out and starts Wine afresh, so that its next

@@ -778,7 +778,8 @@ def expected_monitor_report(layout: Layout) -> dict[str, str]:
     right, bottom = max(rect[2] for rect in rects), max(rect[3] for rect in rects)
     return {
         "monitors": str(len(ordered)),
-        "monitor": "\n".join(f"{i} {rect_text(rect)} {int(i == 0)}" for i, rect in enumerate(rects)),
+        "monitor": "\n".join(f"{i} {rect_text(rect)} {int(i == 0)}"
+                             for i, rect in enumerate(rects)),
         "work": "\n".join(f"{i} {rect_text(rect)}" for i, rect in enumerate(rects)),
         "monitor_name": "\n".join(f"{i} \\\\.\\DISPLAY{i + 1}" for i in range(len(rects))),
         "monitor_count": str(len(ordered)),
