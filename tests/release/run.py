@@ -23,6 +23,7 @@ import struct
 import subprocess
 import sys
 import time
+import zipfile
 from pathlib import Path
 
 sys.dont_write_bytecode = True  # keep the source folder clean
@@ -411,7 +412,26 @@ def noactivate_keeps_other_saver(h: ReleaseHarness) -> None:
         h.reg("delete", DESKTOP_KEY, "/v", "SCRNSAVE.EXE", "/f")
 
 
+def zip_holds_saver_and_data(h: ReleaseHarness) -> None:
+    """The zip for installing by hand: the build's qs3.scr beside the data
+    folder as the saver expects it, and a README.txt for Notepad."""
+    path = h.setup_exe.with_name(f"QS3-{h.version}-win64.zip")
+    expect(path.exists(), f"{path} has not been built")
+    with zipfile.ZipFile(path) as archive:
+        names = sorted(archive.namelist())
+        expect(names == ["AFMSSV3C.SSS", "QS3/BGM10.SSS", "README.txt", "qs3.scr"],
+               f"the zip holds {names}")
+        for name, source in (("qs3.scr", h.built_saver), ("AFMSSV3C.SSS", DATA_DIR / "AFMSSV3C.SSS"),
+                             ("QS3/BGM10.SSS", DATA_DIR / "QS3" / "BGM10.SSS")):
+            expect(archive.read(name) == source.read_bytes(), f"{name} in the zip differs")
+        readme = archive.read("README.txt")
+    expect(b"\n" not in readme.replace(b"\r\n", b""), "README.txt has lines not ended by CR LF")
+    for needed in (h.version.encode(), b"QS3_DIR=", b"System32", b"SmartScreen"):
+        expect(needed in readme, f"README.txt does not mention {needed.decode()}")
+
+
 CASES = {
+    "zip_holds_saver_and_data": zip_holds_saver_and_data,
     "installs_silently": installs_silently,
     "installed_saver_plays_music": installed_saver_plays_music,
     "installed_saver_settings_and_preview": installed_saver_settings_and_preview,
