@@ -74,7 +74,9 @@ class ReleaseHarness(Harness):
     """A prefix of its own; the saver under test is the one the installer put
     into System32, started there as the system starts a screen saver."""
 
-    LEFTOVERS = Harness.LEFTOVERS + (b"setup.exe", b"uninstall.exe", b"au_.exe")
+    # The uninstaller runs from a copy of itself in the temporary folder
+    # (...\Temp\~nsu1.tmp\Un.exe), which it leaves for the next restart to remove.
+    LEFTOVERS = Harness.LEFTOVERS + (b"setup.exe", b"uninstall.exe", b"~nsu")
 
     def __init__(self, build_dir: Path, setup_exe: Path, version: str):
         super().__init__(build_dir, "release")
@@ -153,7 +155,7 @@ class ReleaseHarness(Harness):
                 if not proc.name.isdigit():
                     continue
                 cmdline = (proc / "cmdline").read_bytes().lower()
-                if (b"au_.exe" in cmdline or b"uninstall.exe" in cmdline) and \
+                if (b"~nsu" in cmdline or b"uninstall.exe" in cmdline) and \
                         marker in (proc / "environ").read_bytes().split(b"\0"):
                     return True
             except OSError:
@@ -184,7 +186,8 @@ class ReleaseHarness(Harness):
     # ----- the prefix's files -------------------------------------------------------
 
     def tree(self) -> set[str]:
-        """Every file and folder of drive C: but the temporary folders, as paths
+        """Every file and folder of drive C: but the temporary folders (where
+        the uninstaller's copy of itself waits for a restart), as paths
         relative to it."""
         drive = self.drive_c()
         found = set()
