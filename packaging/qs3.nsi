@@ -32,6 +32,9 @@ ManifestDPIAware true
 !define SPI_SETSCREENSAVEACTIVE 17
 !define SPIF_UPDATE_AND_SEND 3 ; SPIF_UPDATEINIFILE | SPIF_SENDCHANGE
 !define ERROR_ELEVATION_REQUIRED 740
+; The exit code of a setup that installed everything but could not point the
+; saver at its music.
+!define EXIT_SETTINGS_NOT_WRITTEN 3
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -98,7 +101,14 @@ Section "QS3 screen saver and its music" SecSaver
 
   ; The private-profile writer changes this one line and keeps every other
   ; one, the user's music choice ("WAV") among them.
+  ClearErrors
   WriteINIStr "${SETTINGS_FILE}" "QS3_DIR" "QS3_DIR" "$INSTDIR\QS3"
+  ${If} ${Errors}
+    DetailPrint "Could not write ${SETTINGS_FILE}"
+    MessageBox MB_ICONEXCLAMATION "${SETTINGS_FILE} could not be written, so the screen saver will not find its music. Make sure the file is not read-only and run the setup again." /SD IDOK
+    SetErrorLevel ${EXIT_SETTINGS_NOT_WRITTEN}
+  ${EndIf}
+  ; A flush always reports failure, so it comes after the check.
   FlushINI "${SETTINGS_FILE}"
 
   Call RegisterUninstaller
