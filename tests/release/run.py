@@ -183,11 +183,11 @@ class ReleaseHarness(Harness):
         return values
 
     def subkeys(self, key: str) -> list[str]:
+        """The names of KEY's subkeys (64-bit view)."""
         result = self.reg("query", key, "/reg:64")
-        prefix = key.split("\\", 1)[1].lower()
-        return sorted(line.strip() for line in result.stdout.splitlines()
-                      if prefix in line.lower() and line.strip().lower() != key.lower()
-                      and not line.startswith(" "))
+        path = key.split("\\", 1)[1].lower() + "\\"
+        return sorted(line.strip().rsplit("\\", 1)[1] for line in result.stdout.splitlines()
+                      if path in line.lower() and not line.startswith(" "))
 
     # ----- the prefix's files -------------------------------------------------------
 
@@ -378,7 +378,7 @@ def upgrade_keeps_music_choice(h: ReleaseHarness) -> None:
     expect_bytes(h.windows_settings(), SETTINGS_INSTALLED % 0, "settings after the upgrade")
     expect_bytes(h.user_copy(), USER_COPY % 0, "the user's copy after the upgrade")
     expect_uninstall_entry(h)
-    entries = [key for key in h.subkeys(UNINSTALL_PARENT) if "qs3" in key.lower()]
+    entries = [name for name in h.subkeys(UNINSTALL_PARENT) if "qs3" in name.lower()]
     expect(len(entries) == 1, f"want one uninstall entry after the upgrade, found {entries}")
 
 
