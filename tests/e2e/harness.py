@@ -56,7 +56,8 @@ def parse_report(text: str) -> dict[str, str]:
 
 
 class Harness:
-    # Programs of the prefix that kill_leftovers ends (matched in the command line).
+    # Programs of the prefix that kill_leftovers ends: lower-case parts of
+    # their command lines.
     LEFTOVERS: tuple[bytes, ...] = (b"qs3.scr", b"qs3_testhost")
 
     def __init__(self, build_dir: Path, name: str = "e2e"):
