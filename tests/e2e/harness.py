@@ -63,9 +63,15 @@ def parse_report(text: str) -> dict[str, str]:
 
 
 class Harness:
-    def __init__(self, build_dir: Path, folder: str = "e2e"):
+    # Programs of the prefix that kill_leftovers ends: lower-case parts of
+    # their command lines.
+    LEFTOVERS: tuple[bytes, ...] = (b"qs3.scr", b"qs3_testhost")
+
+    def __init__(self, build_dir: Path, name: str = "e2e"):
+        """NAME is the folder under BUILD_DIR that holds this harness's prefix,
+        display state and screenshots, so that two tiers never share a prefix."""
         self.build_dir = build_dir.resolve()
-        self.root = self.build_dir / folder
+        self.root = self.build_dir / name
         self.state_file = self.root / "state.json"
         self.prefix = self.root / "prefix"
         self.work_dir = self.root / "work"  # the saver's current directory
@@ -278,7 +284,7 @@ class Harness:
                 continue
             try:
                 cmdline = (proc / "cmdline").read_bytes().lower()
-                if not any(name in cmdline for name in (b"qs3.scr", b"qs3_testhost",
+                if not any(name in cmdline for name in (*self.LEFTOVERS,
                                                         f"/desktop={SMALL_DESKTOP},".encode())):
                     continue
                 if marker not in (proc / "environ").read_bytes().split(b"\0"):
