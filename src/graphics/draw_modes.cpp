@@ -36,38 +36,45 @@ Span VisibleSpan(std::int32_t dest, std::int32_t src, std::int32_t length,
   return span;
 }
 
+// The mask bitmap's pixel for a sheet index: white where transparent.
+constexpr std::uint32_t MaskOf(std::uint8_t index) {
+  return index == 0 ? kWhite : kBlack;
+}
+
 // Calls combine(composePixel, maskPixel, colourPixel, stagePixel, i, j) for
-// every drawable pixel (i, j) of the rectangle. `stage` may be null when the
-// mode does not read it.
+// every drawable pixel (i, j) of the rectangle, the mask and colour pixels
+// read from the sheet's index there. `stage` may be null when the mode does
+// not read it.
 template <typename Combine>
 void ForEachPixel(PixelBuffer& compose, const PixelBuffer* stage, const SpriteSheet& sheet,
                   const BlitRect& rect, Combine combine) {
   const int stageWidth = stage ? stage->Width() : compose.Width();
   const int stageHeight = stage ? stage->Height() : compose.Height();
-  const Span columns = VisibleSpan(rect.destX, rect.srcX, rect.width, {compose.Width(), stageWidth},
-                                   {sheet.mask.Width(), sheet.colour.Width()});
+  const Span columns =
+      VisibleSpan(rect.destX, rect.srcX, rect.width, {compose.Width(), stageWidth}, {sheet.Width()});
   const Span rows = VisibleSpan(rect.destY, rect.srcY, rect.height, {compose.Height(), stageHeight},
-                                {sheet.mask.Height(), sheet.colour.Height()});
+                                {sheet.Height()});
   const auto first = static_cast<int>(columns.first);
   const auto count = static_cast<int>(columns.last - columns.first);
   if (count <= 0) return;
   const auto destX = static_cast<int>(rect.destX + columns.first);
   const auto srcX = static_cast<int>(rect.srcX + columns.first);
+  const SheetColours& colours = sheet.colours;
   // Row pointers taken once per row, at the first visible pixel, keep the
   // inner loop free of index arithmetic and of the test for the stage.
   for (std::int64_t j = rows.first; j < rows.last; ++j) {
     const auto destY = static_cast<int>(rect.destY + j);
     const auto srcY = static_cast<int>(rect.srcY + j);
     std::uint32_t* out = compose.Row(destY) + destX;
-    const std::uint32_t* mask = sheet.mask.Row(srcY) + srcX;
-    const std::uint32_t* colour = sheet.colour.Row(srcY) + srcX;
+    const std::uint8_t* index = sheet.indices.Row(srcY) + srcX;
     const auto row = static_cast<int>(j);
     if (stage != nullptr) {
       const std::uint32_t* staged = stage->Row(destY) + destX;
       for (int k = 0; k < count; ++k)
-        combine(out[k], mask[k], colour[k], staged[k], first + k, row);
+        combine(out[k], MaskOf(index[k]), colours[index[k]], staged[k], first + k, row);
     } else {
-      for (int k = 0; k < count; ++k) combine(out[k], mask[k], colour[k], kBlack, first + k, row);
+      for (int k = 0; k < count; ++k)
+        combine(out[k], MaskOf(index[k]), colours[index[k]], kBlack, first + k, row);
     }
   }
 }
@@ -90,6 +97,16 @@ void ClipToStage(BlitRect& rect, Size stageSize) {
   }
   if (std::int64_t{rect.destY} + rect.height > stageSize.height)
     rect.height = wrap(std::int64_t{stageSize.height} - rect.destY);
+}
+
+Rect DrawableArea(const BlitRect& rect, Size compose, Size sheet) {
+  const Span columns = VisibleSpan(rect.destX, rect.srcX, rect.width, {compose.width}, {sheet.width});
+  const Span rows = VisibleSpan(rect.destY, rect.srcY, rect.height, {compose.height}, {sheet.height});
+  if (columns.last <= columns.first || rows.last <= rows.first) return {};
+  return {static_cast<std::int32_t>(rect.destX + columns.first),
+          static_cast<std::int32_t>(rect.destY + rows.first),
+          static_cast<std::int32_t>(rect.destX + columns.last),
+          static_cast<std::int32_t>(rect.destY + rows.last)};
 }
 
 void DrawOpaque(PixelBuffer& compose, const SpriteSheet& sheet, const BlitRect& rect) {

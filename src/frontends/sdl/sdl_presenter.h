@@ -1,10 +1,13 @@
 // Shows the core's frames through the window's SDL surface: no GPU texture,
-// the frame goes straight into the surface SDL hands to X11 (shared memory
-// where the server offers it). Palettes mean nothing on a true-colour
-// surface, so they are accepted and ignored.
+// each changed rectangle goes straight into the surface SDL hands to X11
+// (shared memory where the server offers it), and only those rectangles are
+// sent on. The surface keeps the whole picture between frames. Palettes mean
+// nothing on a true-colour surface, so they are accepted and ignored.
 #pragma once
 
+#include <optional>
 #include <set>
+#include <span>
 
 #include "seam/frame_presenter.h"
 #include "frontends/sdl/x11_windows.h"
@@ -23,6 +26,25 @@ class X11DrawnWindows {
   std::set<WindowHandle> windows_;
 };
 
+// Which window surface was drawn into last: SDL makes a new one, holding
+// nothing of the picture, when the window's size changes.
+struct SurfaceMark {
+  const void* surface = nullptr;
+  const void* pixels = nullptr;
+  int width = 0;
+  int height = 0;
+  friend bool operator==(const SurfaceMark&, const SurfaceMark&) = default;
+};
+
+// Copies rectangles of a picture of 0x00RRGGBB pixels into the window's
+// surface at the same places (clipped to the surface) and shows them; the
+// whole picture when the surface is not the one `mark` names, which it then
+// names. False when the window has no surface.
+bool PresentRects(std::uint32_t windowId, const std::uint32_t* pixels, Size size,
+                  std::span<const Rect> rects, SurfaceMark& mark);
+// The whole picture at the window's top-left corner.
+bool PresentPixels(std::uint32_t windowId, const std::uint32_t* pixels, Size size);
+
 class SdlPresenter final : public FramePresenter {
  public:
   SdlPresenter(const X11Connection& x11, const X11DrawnWindows& x11Drawn)
@@ -32,15 +54,13 @@ class SdlPresenter final : public FramePresenter {
   }
   void RestoreDesktopPalette() override {}
   // `window` is an SDL window id, or an X11 id of an X11-drawn window.
-  void Present(WindowHandle window, const FrameView& frame) override;
+  void Present(WindowHandle window, const FrameView& frame,
+               std::span<const Rect> changed) override;
 
  private:
   const X11Connection& x11_;
   const X11DrawnWindows& x11Drawn_;
+  SurfaceMark surfaceMark_;
 };
-
-// Copies 0x00RRGGBB pixels into the window's surface at its top-left corner
-// (clipped to both) and shows it; false when the window has no surface.
-bool PresentPixels(std::uint32_t windowId, const std::uint32_t* pixels, Size size);
 
 }  // namespace qs3::sdl

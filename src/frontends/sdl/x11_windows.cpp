@@ -4,6 +4,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
+#include <poll.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 #include <unistd.h>
@@ -118,14 +119,20 @@ class X11Connection::SharedImage {
 
   Size size() const { return size_; }
 
-  void Put(Window window, const std::uint32_t* pixels) {
-    const auto rowBytes = static_cast<std::size_t>(size_.width) * 4;
-    for (int y = 0; y < size_.height; ++y) {
-      std::memcpy(image_->data + static_cast<std::ptrdiff_t>(y) * image_->bytes_per_line,
-                  pixels + static_cast<std::ptrdiff_t>(y) * size_.width, rowBytes);
+  // Copies the rectangles into the segment and has the server put each one.
+  void Put(Window window, const std::uint32_t* pixels, std::span<const Rect> rects) {
+    GC gc = DefaultGC(display_, DefaultScreen(display_));
+    for (const Rect& r : rects) {
+      const auto rowBytes = static_cast<std::size_t>(r.right - r.left) * 4;
+      for (int y = r.top; y < r.bottom; ++y) {
+        std::memcpy(image_->data + static_cast<std::ptrdiff_t>(y) * image_->bytes_per_line +
+                        static_cast<std::ptrdiff_t>(r.left) * 4,
+                    pixels + static_cast<std::ptrdiff_t>(y) * size_.width + r.left, rowBytes);
+      }
+      XShmPutImage(display_, window, gc, image_, r.left, r.top, r.left, r.top,
+                   static_cast<unsigned>(r.right - r.left), static_cast<unsigned>(r.bottom - r.top),
+                   False);
     }
-    XShmPutImage(display_, window, DefaultGC(display_, DefaultScreen(display_)), image_, 0, 0, 0, 0,
-                 static_cast<unsigned>(size_.width), static_cast<unsigned>(size_.height), False);
     // The next frame overwrites the segment: the server must be done with it.
     XSync(display_, False);
   }
@@ -245,6 +252,8 @@ XWindowId X11Connection::CreateChild(XWindowId parent, Size size, const char* na
   XSync(display_, False);
   if (child == 0 || !WindowSize(static_cast<XWindowId>(child))) return 0;
   XStoreName(display_, child, name);
+  // What another window covered comes back as an exposure to draw again.
+  XSelectInput(display_, child, ExposureMask);
   XMapWindow(display_, child);
   XSync(display_, False);
   return static_cast<XWindowId>(child);
@@ -256,9 +265,10 @@ void X11Connection::DestroyWindow(XWindowId window) const {
   XSync(display_, False);
 }
 
-void X11Connection::PutPixels(XWindowId window, const std::uint32_t* pixels, Size size) const {
+void X11Connection::PutPixels(XWindowId window, const std::uint32_t* pixels, Size size,
+                              std::span<const Rect> rects) const {
   if (display_ == nullptr || window == 0 || pixels == nullptr || size.width <= 0 ||
-      size.height <= 0) {
+      size.height <= 0 || rects.empty()) {
     return;
   }
   const int screen = DefaultScreen(display_);
@@ -268,14 +278,17 @@ void X11Connection::PutPixels(XWindowId window, const std::uint32_t* pixels, Siz
       visual->green_mask != 0x00FF00u || visual->blue_mask != 0x0000FFu) {
     return;
   }
+  const Rect whole{0, 0, size.width, size.height};
   if (!sharedMemoryRefused_ && XShmQueryExtension(display_)) {
     if (!sharedImage_ || !(sharedImage_->size() == size)) {
       sharedImage_.reset();
       sharedImage_ = SharedImage::Create(display_, size);
       sharedMemoryRefused_ = !sharedImage_;
+      // A new segment holds nothing of the picture yet: it is filled whole.
+      rects = {&whole, 1};
     }
     if (sharedImage_) {
-      sharedImage_->Put(window, pixels);
+      sharedImage_->Put(window, pixels, rects);
       return;
     }
   }
@@ -286,11 +299,36 @@ void X11Connection::PutPixels(XWindowId window, const std::uint32_t* pixels, Siz
                                static_cast<unsigned>(size.width),
                                static_cast<unsigned>(size.height), 32, size.width * 4);
   if (image == nullptr) return;
-  XPutImage(display_, window, DefaultGC(display_, screen), image, 0, 0, 0, 0,
-            static_cast<unsigned>(size.width), static_cast<unsigned>(size.height));
+  for (const Rect& r : rects) {
+    XPutImage(display_, window, DefaultGC(display_, screen), image, r.left, r.top, r.left, r.top,
+              static_cast<unsigned>(r.right - r.left), static_cast<unsigned>(r.bottom - r.top));
+  }
   image->data = nullptr;  // not Xlib's to free
   XDestroyImage(image);
   XFlush(display_);
+}
+
+bool X11Connection::TakeExposure(XWindowId window) const {
+  if (display_ == nullptr) return false;
+  bool exposed = false;
+  while (XPending(display_) > 0) {
+    XEvent event{};
+    XNextEvent(display_, &event);
+    if (event.type == Expose && event.xexpose.window == window) exposed = true;
+  }
+  return exposed;
+}
+
+void X11Connection::WaitForEvents(int timeoutMs) const {
+  if (display_ == nullptr) {
+    if (timeoutMs > 0) usleep(static_cast<useconds_t>(timeoutMs) * 1000);
+    return;
+  }
+  XFlush(display_);
+  if (XEventsQueued(display_, QueuedAlready) > 0) return;
+  pollfd connection{ConnectionNumber(display_), POLLIN, 0};
+  // A signal (SIGTERM from XScreenSaver) ends the wait early, as it should.
+  poll(&connection, 1, timeoutMs);
 }
 
 }  // namespace qs3::sdl

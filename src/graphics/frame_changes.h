@@ -1,0 +1,86 @@
+// Where one tick's drawing changed the ComposeBuffer, worked out from its
+// DisplayList, so that a front end copies only those pixels to the window.
+//
+// The candidates are the areas the drawn commands can touch: each clipped
+// command's rectangle, cut to the stage and to its sheet (a rectangle inside
+// another counts once). Their pixels are kept before the list is drawn and
+// compared after, so commands that change nothing in the end (a held frame
+// erased and drawn again the same) report nothing, and each reported
+// rectangle is the bounding box of the pixels that did change inside one
+// candidate. A list whose candidates hold more pixels than the kept room
+// reports the candidates themselves: more than changed, never less.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <span>
+
+#include "graphics/display_list.h"
+#include "graphics/draw_list.h"
+#include "graphics/pixel_buffer.h"
+#include "seam/types.h"
+
+namespace qs3 {
+
+// One rectangle per drawn command at most.
+inline constexpr int kMaxChangedRects = kDisplayListSlots;
+// The kept room: four performers' frames four times over. The animation's
+// lists need 640 x 256 pixels.
+inline constexpr std::size_t kMaxKeptPixels = 4 * 640 * 256;
+
+constexpr bool IsEmpty(const Rect& rect) {
+  return rect.right <= rect.left || rect.bottom <= rect.top;
+}
+
+constexpr bool Contains(const Rect& outer, const Rect& inner) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+constexpr std::size_t Area(const Rect& rect) {
+  return IsEmpty(rect) ? 0
+                       : static_cast<std::size_t>(rect.right - rect.left) *
+                             static_cast<std::size_t>(rect.bottom - rect.top);
+}
+
+// A fixed-capacity list of rectangles; it never allocates.
+class ChangedRects {
+ public:
+  void Clear() { count_ = 0; }
+  // Empty rectangles are dropped; once full, the last one grows to cover the
+  // new one as well.
+  void Add(const Rect& rect);
+  bool Empty() const { return count_ == 0; }
+  std::span<const Rect> View() const { return {rects_.data(), count_}; }
+
+ private:
+  std::array<Rect, kMaxChangedRects> rects_{};
+  std::size_t count_ = 0;
+};
+
+class FrameChangeTracker {
+ public:
+  // Makes the kept room for a stage of this size (up to kMaxKeptPixels),
+  // once; false when the memory cannot be had. Its pages are only mapped as
+  // the kept pixels reach them.
+  bool Reserve(Size stageSize);
+  void Release();
+
+  // Draws the list into `compose` as DrawDisplayList does and puts in
+  // `changed` the rectangles whose pixels differ from before.
+  void DrawTracked(const DisplayList& list, PixelBuffer& compose, const PixelBuffer& stage,
+                   const SpriteSheets& sheets, ChangedRects& changed);
+
+ private:
+  void CollectCandidates(const DisplayList& list, Size composeSize, const SpriteSheets& sheets);
+  void AddCandidate(const Rect& area);
+  bool KeepCandidates(const PixelBuffer& compose);
+  Rect ChangedBox(const Rect& candidate, const std::uint32_t* kept,
+                  const PixelBuffer& compose) const;
+
+  PixelBuffer kept_;  // one row: each candidate's rows one after another
+  std::array<Rect, kDisplayListSlots> candidates_{};
+  std::size_t candidateCount_ = 0;
+};
+
+}  // namespace qs3
