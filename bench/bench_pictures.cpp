@@ -2,10 +2,10 @@
 // planes and colours) and the cost of the draw modes on one frame.
 #include <benchmark/benchmark.h>
 
+#include "embedded/embedded_resources.h"
 #include "graphics/draw_modes.h"
 #include "graphics/packed_dib.h"
 #include "graphics/sheet_bitmaps.h"
-#include "embedded/embedded_resources.h"
 
 namespace qs3 {
 namespace {

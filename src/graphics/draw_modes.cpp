@@ -50,8 +50,8 @@ void ForEachPixel(PixelBuffer& compose, const PixelBuffer* stage, const SpriteSh
                   const BlitRect& rect, Combine combine) {
   const int stageWidth = stage ? stage->Width() : compose.Width();
   const int stageHeight = stage ? stage->Height() : compose.Height();
-  const Span columns =
-      VisibleSpan(rect.destX, rect.srcX, rect.width, {compose.Width(), stageWidth}, {sheet.Width()});
+  const Span columns = VisibleSpan(rect.destX, rect.srcX, rect.width, {compose.Width(), stageWidth},
+                                   {sheet.Width()});
   const Span rows = VisibleSpan(rect.destY, rect.srcY, rect.height, {compose.Height(), stageHeight},
                                 {sheet.Height()});
   const auto first = static_cast<int>(columns.first);
@@ -100,8 +100,10 @@ void ClipToStage(BlitRect& rect, Size stageSize) {
 }
 
 Rect DrawableArea(const BlitRect& rect, Size compose, Size sheet) {
-  const Span columns = VisibleSpan(rect.destX, rect.srcX, rect.width, {compose.width}, {sheet.width});
-  const Span rows = VisibleSpan(rect.destY, rect.srcY, rect.height, {compose.height}, {sheet.height});
+  const Span columns =
+      VisibleSpan(rect.destX, rect.srcX, rect.width, {compose.width}, {sheet.width});
+  const Span rows =
+      VisibleSpan(rect.destY, rect.srcY, rect.height, {compose.height}, {sheet.height});
   if (columns.last <= columns.first || rows.last <= rows.first) return {};
   return {static_cast<std::int32_t>(rect.destX + columns.first),
           static_cast<std::int32_t>(rect.destY + rows.first),

@@ -597,11 +597,10 @@ int CoverCommand(std::span<char*> args) {
   coverClass.hbrBackground = brush.get();
   coverClass.lpszClassName = kCoverClass;
   if (!brush || RegisterClassA(&coverClass) == 0) return 1;
-  UniqueWindow window(CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kCoverClass, "QS3 cover",
-                                      WS_POPUP, static_cast<int>(numbers[0]),
-                                      static_cast<int>(numbers[1]), static_cast<int>(numbers[2]),
-                                      static_cast<int>(numbers[3]), nullptr, nullptr, instance,
-                                      nullptr));
+  UniqueWindow window(CreateWindowExA(
+      WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kCoverClass, "QS3 cover", WS_POPUP,
+      static_cast<int>(numbers[0]), static_cast<int>(numbers[1]), static_cast<int>(numbers[2]),
+      static_cast<int>(numbers[3]), nullptr, nullptr, instance, nullptr));
   const bool shown = window != nullptr;
   if (shown) {
     SetWindowPos(window.get(), HWND_TOPMOST, 0, 0, 0, 0,

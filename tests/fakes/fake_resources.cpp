@@ -30,8 +30,8 @@ void FakePresenter::RestoreDesktopPalette() {
 // "Present WINDOW WxH" and each rectangle as " L,T-R,B".
 void FakePresenter::Present(WindowHandle window, const FrameView& frame,
                             std::span<const Rect> changed) {
-  std::string call = "Present " + std::to_string(window) + " " +
-                     std::to_string(frame.size.width) + "x" + std::to_string(frame.size.height);
+  std::string call = "Present " + std::to_string(window) + " " + std::to_string(frame.size.width) +
+                     "x" + std::to_string(frame.size.height);
   const auto width = static_cast<std::size_t>(frame.size.width);
   if (!(lastFrameSize == frame.size)) lastFrame.assign(frame.pixels.size(), 0);
   for (const Rect& r : changed) {

@@ -23,20 +23,20 @@
 #include <stdlib.h>
 #include <string.h>
 
-static int ignore_x_error(Display *display, XErrorEvent *event) {
+static int ignore_x_error(Display* display, XErrorEvent* event) {
   (void)display;
   (void)event;
   return 0;
 }
 
-static void print_children(Display *display, Window window) {
+static void print_children(Display* display, Window window) {
   Window root = 0, parent = 0, *children = NULL;
   unsigned int count = 0;
   if (XQueryTree(display, window, &root, &parent, &children, &count) == 0) count = 0;
   printf("children=%u\n", count);
   for (unsigned int i = 0; i < count; ++i) {
     XWindowAttributes attributes;
-    char *name = NULL;
+    char* name = NULL;
     if (XGetWindowAttributes(display, children[i], &attributes) == 0) continue;
     XFetchName(display, children[i], &name);
     printf("child=%lu %dx%d+%d+%d %s %s\n", (unsigned long)children[i], attributes.width,
@@ -48,7 +48,7 @@ static void print_children(Display *display, Window window) {
 }
 
 static int close_window(Window window) {
-  Display *display = XOpenDisplay(NULL);
+  Display* display = XOpenDisplay(NULL);
   if (display == NULL) {
     fprintf(stderr, "x11host: cannot open the display\n");
     return 1;
@@ -67,7 +67,7 @@ static int close_window(Window window) {
   return 0;
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   if (argc == 3 && strcmp(argv[1], "close") == 0) {
     return close_window((Window)strtoul(argv[2], NULL, 0));
   }
@@ -81,7 +81,7 @@ int main(int argc, char **argv) {
   const int y = argc >= 5 ? atoi(argv[4]) : 0;
   /* 24-bit true colour, as Xvfb's screens are: the pixel is the colour. */
   const unsigned long background = argc == 6 ? strtoul(argv[5], NULL, 16) : 0;
-  Display *display = XOpenDisplay(NULL);
+  Display* display = XOpenDisplay(NULL);
   if (display == NULL) {
     fprintf(stderr, "x11host: cannot open the display\n");
     return 1;

@@ -130,8 +130,7 @@ const PerformanceCase kPerformances[] = {
     {"NarrowScreen600x400", RunOf({600, 400}), 400},
     {"Preview152x112", RunOf({800, 600}, Size{152, 112}), 400},
     {"Preview152x112On640x480", RunOf({640, 480}, Size{152, 112}), 400},
-    {"SteadyMusic800x600", RunOf({800, 600}, std::nullopt, ScriptedMusicClock::Steady(2205)),
-     1300},
+    {"SteadyMusic800x600", RunOf({800, 600}, std::nullopt, ScriptedMusicClock::Steady(2205)), 1300},
     {"StalledMusic800x600", RunOf({800, 600}, std::nullopt, StallingMusic()), 900},
 };
 
@@ -244,8 +243,8 @@ class TrackerTest : public testing::Test {
 
 TEST_F(TrackerTest, AHeldFrameErasedAndDrawnAgainReportsNothing) {
   EXPECT_THAT(Draw(ListOf({Command(DrawType::Sprite, 4, 3)})), ElementsAre(Rect{5, 3, 12, 11}));
-  EXPECT_TRUE(Draw(ListOf({Command(DrawType::Erase, 4, 3), Command(DrawType::Sprite, 4, 3)}))
-                  .empty());
+  EXPECT_TRUE(
+      Draw(ListOf({Command(DrawType::Erase, 4, 3), Command(DrawType::Sprite, 4, 3)})).empty());
 }
 
 TEST_F(TrackerTest, AFrameChangeReportsOnlyThePixelsThatDiffer) {
@@ -272,10 +271,10 @@ TEST_F(TrackerTest, CommandsCutToTheStageAndTheSheet) {
 
 TEST_F(TrackerTest, SkippedCommandsAreNoCandidates) {
   compose.Fill(kInk);
-  EXPECT_TRUE(Draw(ListOf({Command(DrawType::Erase, 0, 0, 0, 9),
-                           Command(static_cast<DrawType>(7), 8, 0),
-                           Command(DrawType::Opaque, 16, 0, 3)}))
-                  .empty());
+  EXPECT_TRUE(
+      Draw(ListOf({Command(DrawType::Erase, 0, 0, 0, 9), Command(static_cast<DrawType>(7), 8, 0),
+                   Command(DrawType::Opaque, 16, 0, 3)}))
+          .empty());
 }
 
 TEST_F(TrackerTest, MoreThanTheKeptRoomReportsTheCandidatesThemselves) {
@@ -345,8 +344,7 @@ INSTANTIATE_TEST_SUITE_P(
                     AreaCase{"PastTheStage", {90, 75, 0, 0, 20, 10}, {90, 75, 100, 80}},
                     AreaCase{"OffTheStage", {120, 0, 0, 0, 10, 10}, {}},
                     AreaCase{"NegativeSize", {5, 5, 0, 0, -4, 10}, {}},
-                    AreaCase{"HugeFields", {INT32_MIN, INT32_MIN, INT32_MAX, 0, INT32_MAX, 5},
-                             {}}),
+                    AreaCase{"HugeFields", {INT32_MIN, INT32_MIN, INT32_MAX, 0, INT32_MAX, 5}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

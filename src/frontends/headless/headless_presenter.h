@@ -54,7 +54,8 @@ class HeadlessPresenter final : public FramePresenter {
     if (clipped.right <= clipped.left || clipped.bottom <= clipped.top) return;
     const auto columns = static_cast<std::size_t>(clipped.right - clipped.left);
     for (int y = clipped.top; y < clipped.bottom; ++y) {
-      const std::size_t at = static_cast<std::size_t>(y) * width + static_cast<std::size_t>(clipped.left);
+      const std::size_t at =
+          static_cast<std::size_t>(y) * width + static_cast<std::size_t>(clipped.left);
       std::copy_n(frame.pixels.begin() + static_cast<std::ptrdiff_t>(at), columns,
                   pixels_.begin() + static_cast<std::ptrdiff_t>(at));
     }

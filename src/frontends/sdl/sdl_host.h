@@ -7,10 +7,10 @@
 #include <optional>
 #include <string>
 
-#include "seam/host.h"
 #include "frontends/sdl/sdl_events.h"
 #include "frontends/sdl/timer_schedule.h"
 #include "frontends/sdl/x11_windows.h"
+#include "seam/host.h"
 
 namespace qs3::sdl {
 

@@ -9,8 +9,8 @@
 #include <set>
 #include <span>
 
-#include "seam/frame_presenter.h"
 #include "frontends/sdl/x11_windows.h"
+#include "seam/frame_presenter.h"
 
 namespace qs3::sdl {
 
@@ -54,8 +54,7 @@ class SdlPresenter final : public FramePresenter {
   }
   void RestoreDesktopPalette() override {}
   // `window` is an SDL window id, or an X11 id of an X11-drawn window.
-  void Present(WindowHandle window, const FrameView& frame,
-               std::span<const Rect> changed) override;
+  void Present(WindowHandle window, const FrameView& frame, std::span<const Rect> changed) override;
 
  private:
   const X11Connection& x11_;

@@ -5,8 +5,8 @@
 
 #include <windows.h>
 
-#include "seam/frame_presenter.h"
 #include "frontends/win32/win32_gdi.h"
+#include "seam/frame_presenter.h"
 
 namespace qs3::win32 {
 
@@ -20,8 +20,7 @@ class Win32Presenter final : public FramePresenter {
 
   bool SelectAnimPalette(DeviceContext desktop, const PaletteEntries& palette) override;
   void RestoreDesktopPalette() override;
-  void Present(WindowHandle window, const FrameView& frame,
-               std::span<const Rect> changed) override;
+  void Present(WindowHandle window, const FrameView& frame, std::span<const Rect> changed) override;
 
  private:
   UniquePalette animPalette_;
