@@ -55,11 +55,16 @@ BlitRect ClippedRect(const DrawCommand& command, Size stageSize) {
   return rect;
 }
 
+void DrawListCommand(const DrawCommand& command, PixelBuffer& compose, const PixelBuffer& stage,
+                     const SpriteSheets& sheets) {
+  if (IsDrawn(command)) DrawCommandOnto(command, compose, stage, sheets[command.sheet]);
+}
+
 void DrawDisplayList(const DisplayList& list, PixelBuffer& compose, const PixelBuffer& stage,
                      const SpriteSheets& sheets) {
   for (const DrawCommand& command : list.slots) {
     if (command.type == DrawType::End) return;
-    if (IsDrawn(command)) DrawCommandOnto(command, compose, stage, sheets[command.sheet]);
+    DrawListCommand(command, compose, stage, sheets);
   }
 }
 

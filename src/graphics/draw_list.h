@@ -24,6 +24,10 @@ bool IsDrawn(const DrawCommand& command);
 // The command's rectangle, sign-extended and clipped to the stage.
 BlitRect ClippedRect(const DrawCommand& command, Size stageSize);
 
+// Draws one command as DrawDisplayList does: nothing when it is not drawn.
+void DrawListCommand(const DrawCommand& command, PixelBuffer& compose, const PixelBuffer& stage,
+                     const SpriteSheets& sheets);
+
 // Draws the commands in list order up to the end mark, each clipped to the
 // ComposeBuffer's size, skipping those that are not drawn. The ComposeBuffer
 // is not cleared first.

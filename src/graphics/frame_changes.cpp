@@ -12,6 +12,11 @@ Rect BoundingBox(const Rect& a, const Rect& b) {
           std::max(a.bottom, b.bottom)};
 }
 
+Rect Intersection(const Rect& a, const Rect& b) {
+  return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+          std::min(a.bottom, b.bottom)};
+}
+
 Size SizeOf(const PixelBuffer& buffer) {
   return {buffer.Width(), buffer.Height()};
 }
@@ -43,30 +48,27 @@ void FrameChangeTracker::DrawTracked(const DisplayList& list, PixelBuffer& compo
                                      const PixelBuffer& stage, const SpriteSheets& sheets,
                                      ChangedRects& changed) {
   CollectCandidates(list, SizeOf(compose), sheets);
-  const bool kept = KeepCandidates(compose);
-  DrawDisplayList(list, compose, stage, sheets);
   changed.Clear();
-  const std::uint32_t* before = kept ? kept_.Row(0) : nullptr;
-  for (std::size_t i = 0; i < candidateCount_; ++i) {
-    const Rect& candidate = candidates_[i];
-    if (before == nullptr) {
-      changed.Add(candidate);
-      continue;
-    }
-    changed.Add(ChangedBox(candidate, before, compose));
-    before += Area(candidate);
+  if (CandidatesOverlap()) {
+    DrawAllCandidates(list, compose, stage, sheets, changed);
+  } else {
+    DrawEachCandidate(list, compose, stage, sheets, changed);
   }
 }
 
 void FrameChangeTracker::CollectCandidates(const DisplayList& list, Size composeSize,
                                            const SpriteSheets& sheets) {
   candidateCount_ = 0;
+  commandCount_ = 0;
   for (const DrawCommand& command : list.slots) {
     if (command.type == DrawType::End) break;
+    Rect& area = areas_[commandCount_++];
+    area = {};
     if (!IsDrawn(command)) continue;
     const SpriteSheet& sheet = sheets[command.sheet];
-    AddCandidate(DrawableArea(ClippedRect(command, composeSize), composeSize,
-                              {sheet.Width(), sheet.Height()}));
+    area = DrawableArea(ClippedRect(command, composeSize), composeSize,
+                        {sheet.Width(), sheet.Height()});
+    AddCandidate(area);
   }
 }
 
@@ -81,13 +83,51 @@ void FrameChangeTracker::AddCandidate(const Rect& area) {
   if (candidateCount_ < candidates_.size()) candidates_[candidateCount_++] = area;
 }
 
-bool FrameChangeTracker::KeepCandidates(const PixelBuffer& compose) {
+bool FrameChangeTracker::CandidatesOverlap() const {
+  for (std::size_t i = 0; i < candidateCount_; ++i)
+    for (std::size_t j = i + 1; j < candidateCount_; ++j)
+      if (!IsEmpty(Intersection(candidates_[i], candidates_[j]))) return true;
+  return false;
+}
+
+void FrameChangeTracker::DrawEachCandidate(const DisplayList& list, PixelBuffer& compose,
+                                           const PixelBuffer& stage, const SpriteSheets& sheets,
+                                           ChangedRects& changed) {
+  for (std::size_t c = 0; c < candidateCount_; ++c) {
+    const Rect& candidate = candidates_[c];
+    const bool kept = Keep({&candidate, 1}, compose);
+    // Every drawn command lies inside exactly one candidate.
+    for (std::size_t i = 0; i < commandCount_; ++i) {
+      if (!IsEmpty(areas_[i]) && Contains(candidate, areas_[i]))
+        DrawListCommand(list.slots[i], compose, stage, sheets);
+    }
+    changed.Add(kept ? ChangedBox(candidate, kept_.Row(0), compose) : candidate);
+  }
+}
+
+void FrameChangeTracker::DrawAllCandidates(const DisplayList& list, PixelBuffer& compose,
+                                           const PixelBuffer& stage, const SpriteSheets& sheets,
+                                           ChangedRects& changed) {
+  const std::span<const Rect> candidates(candidates_.data(), candidateCount_);
+  const bool kept = Keep(candidates, compose);
+  DrawDisplayList(list, compose, stage, sheets);
+  const std::uint32_t* before = kept ? kept_.Row(0) : nullptr;
+  for (const Rect& candidate : candidates) {
+    if (before == nullptr) {
+      changed.Add(candidate);
+      continue;
+    }
+    changed.Add(ChangedBox(candidate, before, compose));
+    before += Area(candidate);
+  }
+}
+
+bool FrameChangeTracker::Keep(std::span<const Rect> candidates, const PixelBuffer& compose) {
   std::size_t total = 0;
-  for (std::size_t i = 0; i < candidateCount_; ++i) total += Area(candidates_[i]);
-  if (total > static_cast<std::size_t>(kept_.Width())) return false;
-  std::uint32_t* out = total > 0 ? kept_.Row(0) : nullptr;
-  for (std::size_t i = 0; i < candidateCount_; ++i) {
-    const Rect& c = candidates_[i];
+  for (const Rect& c : candidates) total += Area(c);
+  if (total == 0 || total > static_cast<std::size_t>(kept_.Width())) return false;
+  std::uint32_t* out = kept_.Row(0);
+  for (const Rect& c : candidates) {
     const auto width = static_cast<std::size_t>(c.right - c.left);
     for (int y = c.top; y < c.bottom; ++y, out += width)
       std::memcpy(out, compose.Row(y) + c.left, width * sizeof(std::uint32_t));
@@ -95,19 +135,18 @@ bool FrameChangeTracker::KeepCandidates(const PixelBuffer& compose) {
   return true;
 }
 
-Rect FrameChangeTracker::ChangedBox(const Rect& candidate, const std::uint32_t* kept,
-                                    const PixelBuffer& compose) const {
+Rect ChangedBox(const Rect& candidate, const std::uint32_t* before, const PixelBuffer& now) {
   Rect box{candidate.right, candidate.bottom, candidate.left, candidate.top};
-  const auto width = static_cast<std::ptrdiff_t>(candidate.right - candidate.left);
-  for (int y = candidate.top; y < candidate.bottom; ++y, kept += width) {
-    const std::uint32_t* now = compose.Row(y) + candidate.left;
-    const auto firstDiff = std::mismatch(now, now + width, kept).first;
-    if (firstDiff == now + width) continue;
-    // The last differing pixel, searched from the right end back to the first.
-    std::ptrdiff_t last = width - 1;
-    while (now[last] == kept[last]) --last;
-    const auto first = static_cast<std::int32_t>(firstDiff - now);
-    box.left = std::min(box.left, candidate.left + first);
+  const auto width = static_cast<std::size_t>(candidate.right - candidate.left);
+  for (int y = candidate.top; y < candidate.bottom; ++y, before += width) {
+    const std::uint32_t* row = now.Row(y) + candidate.left;
+    // Most rows are as they were; memcmp tells that fastest.
+    if (std::memcmp(row, before, width * sizeof(std::uint32_t)) == 0) continue;
+    std::size_t first = 0;
+    while (row[first] == before[first]) ++first;
+    std::size_t last = width - 1;
+    while (row[last] == before[last]) --last;
+    box.left = std::min(box.left, candidate.left + static_cast<std::int32_t>(first));
     box.right = std::max(box.right, candidate.left + static_cast<std::int32_t>(last) + 1);
     box.top = std::min(box.top, y);
     box.bottom = y + 1;

@@ -7,8 +7,14 @@
 // compared after, so commands that change nothing in the end (a held frame
 // erased and drawn again the same) report nothing, and each reported
 // rectangle is the bounding box of the pixels that did change inside one
-// candidate. A list whose candidates hold more pixels than the kept room
-// reports the candidates themselves: more than changed, never less.
+// candidate. A candidate that holds more pixels than the kept room is
+// reported itself: more than changed, never less.
+//
+// When no two candidates overlap (the performers stand side by side), each
+// is kept, drawn and compared in turn: the commands inside one candidate are
+// drawn in list order, and commands in different candidates touch different
+// pixels, so the order between them does not matter. One candidate's pixels
+// fit the processor's cache, where keeping all of them first would not.
 #pragma once
 
 #include <array>
@@ -74,13 +80,25 @@ class FrameChangeTracker {
  private:
   void CollectCandidates(const DisplayList& list, Size composeSize, const SpriteSheets& sheets);
   void AddCandidate(const Rect& area);
-  bool KeepCandidates(const PixelBuffer& compose);
-  Rect ChangedBox(const Rect& candidate, const std::uint32_t* kept,
-                  const PixelBuffer& compose) const;
+  bool CandidatesOverlap() const;
+  void DrawEachCandidate(const DisplayList& list, PixelBuffer& compose, const PixelBuffer& stage,
+                         const SpriteSheets& sheets, ChangedRects& changed);
+  void DrawAllCandidates(const DisplayList& list, PixelBuffer& compose, const PixelBuffer& stage,
+                         const SpriteSheets& sheets, ChangedRects& changed);
+  // Copies the candidates' rows into the kept room, one after another;
+  // false (nothing kept) when they do not fit.
+  bool Keep(std::span<const Rect> candidates, const PixelBuffer& compose);
 
-  PixelBuffer kept_;  // one row: each candidate's rows one after another
+  PixelBuffer kept_;  // one row: the kept candidates' rows one after another
+  std::array<Rect, kDisplayListSlots> areas_{};  // each command's, by slot; empty when not drawn
   std::array<Rect, kDisplayListSlots> candidates_{};
+  std::size_t commandCount_ = 0;  // the slots before the end mark
   std::size_t candidateCount_ = 0;
 };
+
+// Where the pixels of `candidate` in `now` differ from `before`, the
+// candidate's rows kept one after another: their bounding box, or an empty
+// rectangle when none differ.
+Rect ChangedBox(const Rect& candidate, const std::uint32_t* before, const PixelBuffer& now);
 
 }  // namespace qs3

@@ -277,23 +277,47 @@ TEST_F(TrackerTest, SkippedCommandsAreNoCandidates) {
           .empty());
 }
 
-TEST_F(TrackerTest, MoreThanTheKeptRoomReportsTheCandidatesThemselves) {
+// Draws with a tracker whose kept room holds `room` pixels; what it reports.
+std::vector<Rect> DrawWithRoom(int room, const DisplayList& list, PixelBuffer& compose,
+                               const PixelBuffer& stage, const SpriteSheets& sheets) {
   FrameChangeTracker small;
-  ASSERT_TRUE(small.Reserve({10, 10}));  // room for 100 pixels
-  PixelBuffer before = compose;
-  small.DrawTracked(ListOf({Command(DrawType::Sprite, 0, 0), Command(DrawType::Sprite, 10, 0),
-                            Command(DrawType::Erase, 10, 0)}),
-                    compose, stage, sheets, changed);
-  EXPECT_THAT(changed.View(), ElementsAre(Rect{0, 0, 8, 8}, Rect{10, 0, 18, 8}));
+  EXPECT_TRUE(small.Reserve({room, 1}));
+  ChangedRects changed;
+  const PixelBuffer before = compose;
+  small.DrawTracked(list, compose, stage, sheets, changed);
   // Not tight, but never short: every changed pixel is covered.
   const PixelDiff diff = Compare(before, compose);
-  for (int y = 0; y < 24; ++y) {
-    for (int x = 0; x < 32; ++x) {
-      if (IsChanged(diff, 32, x, y)) {
-        EXPECT_TRUE(Inside(changed.View()[0], x, y) || Inside(changed.View()[1], x, y));
-      }
+  for (int y = 0; y < compose.Height(); ++y) {
+    for (int x = 0; x < compose.Width(); ++x) {
+      if (!IsChanged(diff, compose.Width(), x, y)) continue;
+      EXPECT_TRUE(std::any_of(changed.View().begin(), changed.View().end(),
+                              [&](const Rect& r) { return Inside(r, x, y); }))
+          << x << "," << y;
     }
   }
+  return {changed.View().begin(), changed.View().end()};
+}
+
+TEST_F(TrackerTest, ACandidateLargerThanTheKeptRoomIsReportedItself) {
+  const DisplayList list =
+      ListOf({Command(DrawType::Sprite, 0, 0), Command(DrawType::Sprite, 10, 0),
+              Command(DrawType::Erase, 10, 0)});
+  EXPECT_THAT(DrawWithRoom(36, list, compose, stage, sheets),
+              ElementsAre(Rect{0, 0, 8, 8}, Rect{10, 0, 18, 8}));
+}
+
+TEST_F(TrackerTest, OverlappingCandidatesAreKeptAndComparedTogether) {
+  // The second sprite covers part of the first, the erase takes part of both.
+  const DisplayList list = ListOf({Command(DrawType::Sprite, 0, 0), Command(DrawType::Sprite, 4, 2),
+                                   Command(DrawType::Erase, 6, 6)});
+  const std::vector<Rect> changes = Draw(list);
+  EXPECT_FALSE(changes.empty());
+  // Drawn again, nothing changes.
+  EXPECT_TRUE(Draw(list).empty());
+  // Without the room for all of them, each is reported whole.
+  compose.Fill(kBlack);
+  EXPECT_THAT(DrawWithRoom(150, list, compose, stage, sheets),
+              ElementsAre(Rect{0, 0, 8, 8}, Rect{4, 2, 12, 10}, Rect{6, 6, 14, 14}));
 }
 
 TEST_F(TrackerTest, AFullListOfCommandsIsCovered) {
