@@ -75,8 +75,8 @@ void SdlPresenter::Present(WindowHandle window, const FrameView& frame,
       static_cast<std::size_t>(frame.size.width) * static_cast<std::size_t>(frame.size.height);
   if (frame.size.width <= 0 || frame.size.height <= 0 || frame.pixels.size() < pixelCount) return;
   if (changed.empty()) return;
-  if (x11Drawn_.Contains(window)) {
-    x11_.PutPixels(static_cast<XWindowId>(window), frame.pixels.data(), frame.size, changed);
+  if (const std::optional<XWindowId> drawable = x11Drawn_.Find(window)) {
+    x11_.PutPixels(*drawable, frame.pixels.data(), frame.size, changed);
   } else {
     PresentRects(static_cast<std::uint32_t>(window), frame.pixels.data(), frame.size, changed,
                  surfaceMark_);

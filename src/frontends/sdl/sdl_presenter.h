@@ -1,12 +1,12 @@
-// Shows the core's frames through the window's SDL surface: no GPU texture,
-// each changed rectangle goes straight into the surface SDL hands to X11
-// (shared memory where the server offers it), and only those rectangles are
-// sent on. The surface keeps the whole picture between frames. Palettes mean
-// nothing on a true-colour surface, so they are accepted and ignored.
+// Shows the core's frames: on X11 each changed rectangle goes to the window
+// through Xlib (shared memory where the server offers it); elsewhere into the
+// window's SDL surface (no GPU texture), which keeps the whole picture
+// between frames, and only those rectangles are sent on. Palettes mean
+// nothing on a true-colour display, so they are accepted and ignored.
 #pragma once
 
+#include <map>
 #include <optional>
-#include <set>
 #include <span>
 
 #include "frontends/sdl/x11_windows.h"
@@ -14,16 +14,24 @@
 
 namespace qs3::sdl {
 
-// The saver's windows that X11 draws rather than SDL: previews, which live
-// inside windows of other programs. Their handles are X11 window ids.
+// The saver's windows that Xlib draws rather than SDL, by their handles:
+// previews, which live inside windows of other programs (the handle is the X
+// window id), and the full-screen SDL window where it is an X window (the
+// handle is SDL's id). Xlib puts the changed rectangles straight into the
+// window, which keeps the picture, where SDL's window surface would hold a
+// second whole copy of the frame.
 class X11DrawnWindows {
  public:
-  void Add(WindowHandle window) { windows_.insert(window); }
+  void Add(WindowHandle window, XWindowId drawable) { windows_[window] = drawable; }
   void Remove(WindowHandle window) { windows_.erase(window); }
-  bool Contains(WindowHandle window) const { return windows_.contains(window); }
+  std::optional<XWindowId> Find(WindowHandle window) const {
+    const auto found = windows_.find(window);
+    if (found == windows_.end()) return std::nullopt;
+    return found->second;
+  }
 
  private:
-  std::set<WindowHandle> windows_;
+  std::map<WindowHandle, XWindowId> windows_;
 };
 
 // Which window surface was drawn into last: SDL makes a new one, holding
@@ -53,7 +61,7 @@ class SdlPresenter final : public FramePresenter {
     return palette.count > 0;
   }
   void RestoreDesktopPalette() override {}
-  // `window` is an SDL window id, or an X11 id of an X11-drawn window.
+  // `window` is an SDL window id, or an X11 id of a preview.
   void Present(WindowHandle window, const FrameView& frame, std::span<const Rect> changed) override;
 
  private:

@@ -1,5 +1,7 @@
 #include "frontends/sdl/sdl_shell.h"
 
+#include <SDL_syswm.h>
+
 #include <algorithm>
 #include <limits>
 
@@ -30,6 +32,19 @@ int WaitMilliseconds(std::optional<TimerSchedule::Milliseconds> untilNext) {
   if (*untilNext == 0) return 0;
   return static_cast<int>(
       std::min<TimerSchedule::Milliseconds>(*untilNext + 1, std::numeric_limits<int>::max()));
+}
+
+// The X window under an SDL window; none on other video drivers.
+std::optional<XWindowId> X11WindowOf(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  SDL_SysWMinfo info{};
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11)
+    return static_cast<XWindowId>(info.info.x11.window);
+#else
+  (void)window;
+#endif
+  return std::nullopt;
 }
 
 }  // namespace
@@ -66,7 +81,7 @@ WindowHandle SdlShell::CreatePreviewWindow(const SaverWindowParams& params) {
   child_ = x11_.CreateChild(parent_, params.size, params.title.c_str());
   if (child_ == 0) return kNoWindow;
   const auto handle = static_cast<WindowHandle>(child_);
-  x11Drawn_.Add(handle);
+  x11Drawn_.Add(handle, child_);
   return handle;
 }
 
@@ -76,7 +91,10 @@ WindowHandle SdlShell::CreateFullScreen(const SaverWindowParams& params) {
                              SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALWAYS_ON_TOP |
                                  SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
   if (window_ == nullptr) return kNoWindow;
-  return static_cast<WindowHandle>(SDL_GetWindowID(window_));
+  const auto handle = static_cast<WindowHandle>(SDL_GetWindowID(window_));
+  if (const std::optional<XWindowId> drawable = X11WindowOf(window_); drawable && x11_.Valid())
+    x11Drawn_.Add(handle, *drawable);
+  return handle;
 }
 
 void SdlShell::ShowSaverWindow(WindowHandle) {
@@ -160,7 +178,10 @@ void SdlShell::HideSaverWindow(WindowHandle) {
 }
 
 void SdlShell::DestroyWindows() {
-  if (window_ != nullptr) SDL_DestroyWindow(window_);
+  if (window_ != nullptr) {
+    x11Drawn_.Remove(static_cast<WindowHandle>(SDL_GetWindowID(window_)));
+    SDL_DestroyWindow(window_);
+  }
   window_ = nullptr;
   if (child_ != 0) {
     x11Drawn_.Remove(static_cast<WindowHandle>(child_));

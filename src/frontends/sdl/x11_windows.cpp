@@ -9,6 +9,7 @@
 #include <sys/shm.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -16,6 +17,10 @@
 
 namespace qs3::sdl {
 namespace {
+
+// The shared staging image holds this many pixels (1 MiB): the changes of a
+// tick at once, a whole frame in bands.
+constexpr int kStagedPixels = 1 << 18;
 
 // The code of the last error, so a request whose failure matters can be
 // checked after a round trip.
@@ -87,15 +92,17 @@ void InstallQuietXErrorHandler() {
   XSetErrorHandler(IgnoreXError);
 }
 
-// One XImage in a shared-memory segment attached to the server: a frame is
-// copied into it and the server reads it from there, with no trip through
-// the socket.
+// One XImage in a shared-memory segment attached to the server, as wide as
+// the picture and a band of rows high: the rectangles of a frame are copied
+// into it, a band at a time, and the server reads them from there with no
+// trip through the socket. The window itself keeps the picture, so no whole
+// copy of the frame is kept on this side.
 class X11Connection::SharedImage {
  public:
   // None when the segment cannot be made or the server cannot attach it
   // (a display on another machine).
-  static std::unique_ptr<SharedImage> Create(Display* display, Size size) {
-    auto shared = std::make_unique<SharedImage>(display, size);
+  static std::unique_ptr<SharedImage> Create(Display* display, int width, int rows) {
+    auto shared = std::make_unique<SharedImage>(display, width, rows);
     return shared->attached_ ? std::move(shared) : nullptr;
   }
   SharedImage(const SharedImage&) = delete;
@@ -115,43 +122,61 @@ class X11Connection::SharedImage {
   }
 
   // Use Create, which hands out only images the server has attached.
-  SharedImage(Display* display, Size size);
+  SharedImage(Display* display, int width, int rows);
 
-  Size size() const { return size_; }
+  int width() const { return width_; }
 
-  // Copies the rectangles into the segment and has the server put each one.
+  // Has the server put each rectangle of the picture (`width` pixels a row)
+  // into the window, its rows staged in the segment below one another.
   void Put(Window window, const std::uint32_t* pixels, std::span<const Rect> rects) {
-    GC gc = DefaultGC(display_, DefaultScreen(display_));
+    int staged = 0;  // rows of the segment in use
     for (const Rect& r : rects) {
-      const auto rowBytes = static_cast<std::size_t>(r.right - r.left) * 4;
-      for (int y = r.top; y < r.bottom; ++y) {
-        std::memcpy(image_->data + static_cast<std::ptrdiff_t>(y) * image_->bytes_per_line +
-                        static_cast<std::ptrdiff_t>(r.left) * 4,
-                    pixels + static_cast<std::ptrdiff_t>(y) * size_.width + r.left, rowBytes);
+      for (int top = r.top; top < r.bottom;) {
+        if (staged == rows_) Flush(staged);
+        const int band = std::min(r.bottom - top, rows_ - staged);
+        Stage(pixels, {r.left, top, r.right, top + band}, staged);
+        XShmPutImage(display_, window, DefaultGC(display_, DefaultScreen(display_)), image_, r.left,
+                     staged, r.left, top, static_cast<unsigned>(r.right - r.left),
+                     static_cast<unsigned>(band), False);
+        staged += band;
+        top += band;
       }
-      XShmPutImage(display_, window, gc, image_, r.left, r.top, r.left, r.top,
-                   static_cast<unsigned>(r.right - r.left), static_cast<unsigned>(r.bottom - r.top),
-                   False);
     }
-    // The next frame overwrites the segment: the server must be done with it.
-    XSync(display_, False);
+    Flush(staged);
   }
 
  private:
+  // Copies the picture's rows of `r` into the segment from row `at` on, at
+  // the same columns.
+  void Stage(const std::uint32_t* pixels, const Rect& r, int at) {
+    const auto rowBytes = static_cast<std::size_t>(r.right - r.left) * 4;
+    for (int y = r.top; y < r.bottom; ++y, ++at) {
+      std::memcpy(image_->data + static_cast<std::ptrdiff_t>(at) * image_->bytes_per_line +
+                      static_cast<std::ptrdiff_t>(r.left) * 4,
+                  pixels + static_cast<std::ptrdiff_t>(y) * width_ + r.left, rowBytes);
+    }
+  }
+
+  // The segment is written again next: the server must be done with it.
+  void Flush(int& staged) {
+    if (staged > 0) XSync(display_, False);
+    staged = 0;
+  }
+
   Display* display_;
-  Size size_;
+  int width_;
+  int rows_;
   XShmSegmentInfo info_{};
   XImage* image_ = nullptr;
   bool attached_ = false;
 };
 
-X11Connection::SharedImage::SharedImage(Display* display, Size size)
-    : display_(display), size_(size) {
+X11Connection::SharedImage::SharedImage(Display* display, int width, int rows)
+    : display_(display), width_(width), rows_(rows) {
   const int screen = DefaultScreen(display);
   image_ = XShmCreateImage(display, DefaultVisual(display, screen),
                            static_cast<unsigned>(DefaultDepth(display, screen)), ZPixmap, nullptr,
-                           &info_, static_cast<unsigned>(size.width),
-                           static_cast<unsigned>(size.height));
+                           &info_, static_cast<unsigned>(width), static_cast<unsigned>(rows));
   if (image_ == nullptr || image_->bits_per_pixel != 32) return;
   const auto bytes =
       static_cast<std::size_t>(image_->bytes_per_line) * static_cast<std::size_t>(image_->height);
@@ -278,14 +303,12 @@ void X11Connection::PutPixels(XWindowId window, const std::uint32_t* pixels, Siz
       visual->green_mask != 0x00FF00u || visual->blue_mask != 0x0000FFu) {
     return;
   }
-  const Rect whole{0, 0, size.width, size.height};
   if (!sharedMemoryRefused_ && XShmQueryExtension(display_)) {
-    if (!sharedImage_ || !(sharedImage_->size() == size)) {
+    if (!sharedImage_ || sharedImage_->width() != size.width) {
       sharedImage_.reset();
-      sharedImage_ = SharedImage::Create(display_, size);
+      const int rows = std::clamp(kStagedPixels / size.width, 1, size.height);
+      sharedImage_ = SharedImage::Create(display_, size.width, rows);
       sharedMemoryRefused_ = !sharedImage_;
-      // A new segment holds nothing of the picture yet: it is filled whole.
-      rects = {&whole, 1};
     }
     if (sharedImage_) {
       sharedImage_->Put(window, pixels, rects);

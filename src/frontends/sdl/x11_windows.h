@@ -56,8 +56,9 @@ class X11Connection {
   void DestroyWindow(XWindowId window) const;
   // Copies the rectangles of a picture of 0x00RRGGBB pixels (each inside it)
   // to the same places in the window, whose top-left corner is the
-  // picture's, through shared memory where the server offers it; nothing on
-  // a visual other than 24-bit true colour.
+  // picture's, through a band of shared memory where the server offers it;
+  // nothing on a visual other than 24-bit true colour. The window keeps the
+  // picture; nothing here does.
   void PutPixels(XWindowId window, const std::uint32_t* pixels, Size size,
                  std::span<const Rect> rects) const;
 
@@ -71,9 +72,9 @@ class X11Connection {
  private:
   class SharedImage;
   Display* display_ = nullptr;
-  // The shared-memory image of the last size drawn, which holds the whole
-  // picture; none before the first frame or where the server cannot share
-  // memory with us.
+  // The shared-memory staging image for pictures of the last width drawn;
+  // none before the first frame or where the server cannot share memory
+  // with us.
   mutable std::unique_ptr<SharedImage> sharedImage_;
   mutable bool sharedMemoryRefused_ = false;
 };
