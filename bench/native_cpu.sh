@@ -7,9 +7,12 @@
 # of steady state, the saver's resident memory at the end (VmRSS) and its
 # wake-ups (context switches of all its threads) per second.
 #
-#   bench/native_cpu.sh [-s SECONDS] [-r WxH]... [NAME=CHECKOUT]...
+#   bench/native_cpu.sh [-s SECONDS] [-w SECONDS] [-r WxH]... [NAME=CHECKOUT]...
 #
-# SECONDS defaults to 30, the sizes to 1920x1080 and 3840x2160, the checkouts
+# -s: seconds measured per saver (default 30); -w: seconds a freshly booted
+# Wine prefix is left alone first (default 60: its services keep the
+# wineserver busy for about a minute, which would be counted against the
+# first saver). The sizes default to 1920x1080 and 3840x2160, the checkouts
 # to this one ("this"); a checkout's builds are CHECKOUT/build/linux/qs3 and
 # CHECKOUT/build/windows/qs3.scr. Example, the main branch beside this one:
 #   git worktree add /tmp/before main && (cd /tmp/before && scripts/build linux windows)
@@ -17,12 +20,14 @@
 set -euo pipefail
 
 seconds=30
+wine_settle=60
 sizes=()
-while getopts "s:r:" option; do
+while getopts "s:w:r:" option; do
   case $option in
     s) seconds=$OPTARG ;;
+    w) wine_settle=$OPTARG ;;
     r) sizes+=("$OPTARG") ;;
-    *) sed -n '2,17p' "$0" >&2; exit 2 ;;
+    *) sed -n '2,21p' "$0" >&2; exit 2 ;;
   esac
 done
 shift $((OPTIND - 1))
@@ -174,6 +179,7 @@ for size in "${sizes[@]}"; do
   mkdir -p "$WINEPREFIX"
   wineserver -p
   wine wineboot -i >/dev/null 2>&1
+  sleep "$wine_settle"
   server=$(pid_with_env '^[^ ]*wineserver' "WINEPREFIX=$WINEPREFIX")
   for build in "${builds[@]}"; do
     scr=${build#*=}/build/windows/qs3.scr

@@ -36,12 +36,15 @@ bool FrameChangeTracker::Reserve(Size stageSize) {
   const std::size_t stagePixels = Area({0, 0, stageSize.width, stageSize.height});
   const auto room = static_cast<int>(std::min(stagePixels, kMaxKeptPixels));
   kept_ = PixelBuffer(room, 1);
+  // A new ComposeBuffer: nothing the last tick drew is known to be in it.
+  lastSeparate_ = false;
   return room == 0 || !kept_.Empty();
 }
 
 void FrameChangeTracker::Release() {
   kept_ = {};
   candidateCount_ = 0;
+  lastSeparate_ = false;
 }
 
 void FrameChangeTracker::DrawTracked(const DisplayList& list, PixelBuffer& compose,
@@ -49,11 +52,44 @@ void FrameChangeTracker::DrawTracked(const DisplayList& list, PixelBuffer& compo
                                      ChangedRects& changed) {
   CollectCandidates(list, SizeOf(compose), sheets);
   changed.Clear();
-  if (CandidatesOverlap()) {
-    DrawAllCandidates(list, compose, stage, sheets, changed);
-  } else {
+  const bool separate = !CandidatesOverlap();
+  if (separate) {
     DrawEachCandidate(list, compose, stage, sheets, changed);
+  } else {
+    DrawAllCandidates(list, compose, stage, sheets, changed);
   }
+  Remember(list, separate);
+}
+
+bool FrameChangeTracker::SameAsLastTick(const DisplayList& list, const Rect& candidate) const {
+  if (!lastSeparate_) return false;
+  const auto lastCandidates =
+      lastCandidates_.begin() + static_cast<std::ptrdiff_t>(lastCandidateCount_);
+  if (std::find(lastCandidates_.begin(), lastCandidates, candidate) == lastCandidates) return false;
+  // The two runs of commands inside the candidate, in list order, must match.
+  std::size_t now = 0;
+  std::size_t last = 0;
+  for (;;) {
+    while (now < commandCount_ && (IsEmpty(areas_[now]) || !Contains(candidate, areas_[now])))
+      ++now;
+    while (last < lastCommandCount_ &&
+           (IsEmpty(lastAreas_[last]) || !Contains(candidate, lastAreas_[last])))
+      ++last;
+    if (now == commandCount_ || last == lastCommandCount_)
+      return now == commandCount_ && last == lastCommandCount_;
+    if (!(list.slots[now] == lastCommands_[last])) return false;
+    ++now;
+    ++last;
+  }
+}
+
+void FrameChangeTracker::Remember(const DisplayList& list, bool separate) {
+  lastSeparate_ = separate;
+  lastCommandCount_ = commandCount_;
+  lastCandidateCount_ = candidateCount_;
+  std::copy_n(list.slots.begin(), commandCount_, lastCommands_.begin());
+  std::copy_n(areas_.begin(), commandCount_, lastAreas_.begin());
+  std::copy_n(candidates_.begin(), candidateCount_, lastCandidates_.begin());
 }
 
 void FrameChangeTracker::CollectCandidates(const DisplayList& list, Size composeSize,
@@ -95,6 +131,7 @@ void FrameChangeTracker::DrawEachCandidate(const DisplayList& list, PixelBuffer&
                                            ChangedRects& changed) {
   for (std::size_t c = 0; c < candidateCount_; ++c) {
     const Rect& candidate = candidates_[c];
+    if (SameAsLastTick(list, candidate)) continue;
     const bool kept = Keep({&candidate, 1}, compose);
     // Every drawn command lies inside exactly one candidate.
     for (std::size_t i = 0; i < commandCount_; ++i) {

@@ -15,6 +15,14 @@
 // drawn in list order, and commands in different candidates touch different
 // pixels, so the order between them does not matter. One candidate's pixels
 // fit the processor's cache, where keeping all of them first would not.
+//
+// A candidate whose commands are those the last tick drew in the same
+// candidate, when that tick's candidates did not overlap either, is not drawn
+// at all: it cannot change. Every draw mode sets each pixel either to a value
+// of its own (from the sheet or the StageBuffer, which never changes) or
+// leaves it as it is, so any run of commands does that too, and running it a
+// second time over its own result changes nothing; nothing else draws into
+// the ComposeBuffer between ticks.
 #pragma once
 
 #include <array>
@@ -81,6 +89,9 @@ class FrameChangeTracker {
   void CollectCandidates(const DisplayList& list, Size composeSize, const SpriteSheets& sheets);
   void AddCandidate(const Rect& area);
   bool CandidatesOverlap() const;
+  // Whether the candidate's commands are those the last tick drew in it.
+  bool SameAsLastTick(const DisplayList& list, const Rect& candidate) const;
+  void Remember(const DisplayList& list, bool separate);
   void DrawEachCandidate(const DisplayList& list, PixelBuffer& compose, const PixelBuffer& stage,
                          const SpriteSheets& sheets, ChangedRects& changed);
   void DrawAllCandidates(const DisplayList& list, PixelBuffer& compose, const PixelBuffer& stage,
@@ -94,6 +105,15 @@ class FrameChangeTracker {
   std::array<Rect, kDisplayListSlots> candidates_{};
   std::size_t commandCount_ = 0;  // the slots before the end mark
   std::size_t candidateCount_ = 0;
+
+  // The last tick's commands, areas and candidates; `lastSeparate_` when its
+  // candidates did not overlap, so each was drawn by its own commands alone.
+  std::array<DrawCommand, kDisplayListSlots> lastCommands_{};
+  std::array<Rect, kDisplayListSlots> lastAreas_{};
+  std::array<Rect, kDisplayListSlots> lastCandidates_{};
+  std::size_t lastCommandCount_ = 0;
+  std::size_t lastCandidateCount_ = 0;
+  bool lastSeparate_ = false;
 };
 
 // Where the pixels of `candidate` in `now` differ from `before`, the

@@ -247,6 +247,43 @@ TEST_F(TrackerTest, AHeldFrameErasedAndDrawnAgainReportsNothing) {
       Draw(ListOf({Command(DrawType::Erase, 4, 3), Command(DrawType::Sprite, 4, 3)})).empty());
 }
 
+// Nothing but the list draws into the ComposeBuffer; a pixel changed behind
+// the tracker's back shows whether a candidate was drawn again.
+TEST_F(TrackerTest, TheLastTicksCommandsInTheSameCandidateAreNotDrawnAgain) {
+  const DisplayList held = ListOf({Command(DrawType::Erase, 4, 3), Command(DrawType::Sprite, 4, 3),
+                                   Command(DrawType::Sprite, 20, 10)});
+  Draw(held);
+  compose.At(6, 5) = 0x00123456;
+  EXPECT_TRUE(Draw(held).empty());
+  EXPECT_EQ(compose.At(6, 5), 0x00123456u);
+  // One command differs (sheet 1 for the second performer): only its
+  // candidate is drawn.
+  compose.At(22, 12) = 0x00123456;
+  const std::vector<Rect> changes =
+      Draw(ListOf({Command(DrawType::Erase, 4, 3), Command(DrawType::Sprite, 4, 3),
+                   Command(DrawType::Sprite, 20, 10, 1)}));
+  EXPECT_EQ(compose.At(6, 5), 0x00123456u);
+  EXPECT_EQ(compose.At(22, 12), kInk);
+  EXPECT_THAT(changes, ElementsAre(Rect{22, 12, 23, 13}));
+}
+
+TEST_F(TrackerTest, AfterOverlappingCandidatesEverythingIsDrawnAgain) {
+  const DisplayList list =
+      ListOf({Command(DrawType::Sprite, 0, 0), Command(DrawType::Sprite, 4, 2)});
+  Draw(list);
+  compose.At(2, 2) = 0x00123456;
+  EXPECT_THAT(Draw(list), ElementsAre(Rect{2, 2, 3, 3}));
+  EXPECT_EQ(compose.At(2, 2), kInk);
+}
+
+TEST_F(TrackerTest, ANewReservationForgetsTheLastTick) {
+  const DisplayList list = ListOf({Command(DrawType::Sprite, 0, 0)});
+  Draw(list);
+  compose.Fill(kBlack);
+  ASSERT_TRUE(tracker.Reserve({32, 24}));
+  EXPECT_THAT(Draw(list), ElementsAre(Rect{1, 0, 8, 8}));
+}
+
 TEST_F(TrackerTest, AFrameChangeReportsOnlyThePixelsThatDiffer) {
   Draw(ListOf({Command(DrawType::Sprite, 4, 3, 0)}));
   // Sheet 1's shape lacks the top row of sheet 0's: only that row changes.

@@ -18,9 +18,9 @@
 namespace qs3::sdl {
 namespace {
 
-// The shared staging image holds this many pixels (1 MiB): the changes of a
-// tick at once, a whole frame in bands.
-constexpr int kStagedPixels = 1 << 18;
+// The shared staging image (1 MiB): the quartet's 640 x 256 pixels go in
+// one tile, a whole frame in tiles of this size.
+constexpr Size kStagedSize{1024, 256};
 
 // The code of the last error, so a request whose failure matters can be
 // checked after a round trip.
@@ -92,17 +92,17 @@ void InstallQuietXErrorHandler() {
   XSetErrorHandler(IgnoreXError);
 }
 
-// One XImage in a shared-memory segment attached to the server, as wide as
-// the picture and a band of rows high: the rectangles of a frame are copied
-// into it, a band at a time, and the server reads them from there with no
-// trip through the socket. The window itself keeps the picture, so no whole
-// copy of the frame is kept on this side.
+// One XImage in a shared-memory segment attached to the server, a tile of
+// kStagedSize: the rectangles of a frame are copied into it tile by tile,
+// stacked, and the server reads them from there with no trip through the
+// socket. The window itself keeps the picture, so no whole copy of the frame
+// is kept on this side.
 class X11Connection::SharedImage {
  public:
   // None when the segment cannot be made or the server cannot attach it
   // (a display on another machine).
-  static std::unique_ptr<SharedImage> Create(Display* display, int width, int rows) {
-    auto shared = std::make_unique<SharedImage>(display, width, rows);
+  static std::unique_ptr<SharedImage> Create(Display* display, Size size) {
+    auto shared = std::make_unique<SharedImage>(display, size);
     return shared->attached_ ? std::move(shared) : nullptr;
   }
   SharedImage(const SharedImage&) = delete;
@@ -122,38 +122,39 @@ class X11Connection::SharedImage {
   }
 
   // Use Create, which hands out only images the server has attached.
-  SharedImage(Display* display, int width, int rows);
+  SharedImage(Display* display, Size size);
 
-  int width() const { return width_; }
+  Size size() const { return size_; }
 
   // Has the server put each rectangle of the picture (`width` pixels a row)
-  // into the window, its rows staged in the segment below one another.
-  void Put(Window window, const std::uint32_t* pixels, std::span<const Rect> rects) {
+  // into the window, a tile at a time.
+  void Put(Window window, const std::uint32_t* pixels, int width, std::span<const Rect> rects) {
     int staged = 0;  // rows of the segment in use
     for (const Rect& r : rects) {
-      for (int top = r.top; top < r.bottom;) {
-        if (staged == rows_) Flush(staged);
-        const int band = std::min(r.bottom - top, rows_ - staged);
-        Stage(pixels, {r.left, top, r.right, top + band}, staged);
-        XShmPutImage(display_, window, DefaultGC(display_, DefaultScreen(display_)), image_, r.left,
-                     staged, r.left, top, static_cast<unsigned>(r.right - r.left),
-                     static_cast<unsigned>(band), False);
-        staged += band;
-        top += band;
+      for (int top = r.top; top < r.bottom; top += size_.height) {
+        for (int left = r.left; left < r.right; left += size_.width) {
+          const Rect tile{left, top, std::min(r.right, left + size_.width),
+                          std::min(r.bottom, top + size_.height)};
+          if (staged + (tile.bottom - tile.top) > size_.height) Flush(staged);
+          Stage(pixels, width, tile, staged);
+          XShmPutImage(display_, window, DefaultGC(display_, DefaultScreen(display_)), image_, 0,
+                       staged, tile.left, tile.top, static_cast<unsigned>(tile.right - tile.left),
+                       static_cast<unsigned>(tile.bottom - tile.top), False);
+          staged += tile.bottom - tile.top;
+        }
       }
     }
     Flush(staged);
   }
 
  private:
-  // Copies the picture's rows of `r` into the segment from row `at` on, at
-  // the same columns.
-  void Stage(const std::uint32_t* pixels, const Rect& r, int at) {
-    const auto rowBytes = static_cast<std::size_t>(r.right - r.left) * 4;
-    for (int y = r.top; y < r.bottom; ++y, ++at) {
-      std::memcpy(image_->data + static_cast<std::ptrdiff_t>(at) * image_->bytes_per_line +
-                      static_cast<std::ptrdiff_t>(r.left) * 4,
-                  pixels + static_cast<std::ptrdiff_t>(y) * width_ + r.left, rowBytes);
+  // Copies the picture's pixels of `tile` into the segment's left columns
+  // from row `at` on.
+  void Stage(const std::uint32_t* pixels, int width, const Rect& tile, int at) {
+    const auto rowBytes = static_cast<std::size_t>(tile.right - tile.left) * 4;
+    for (int y = tile.top; y < tile.bottom; ++y, ++at) {
+      std::memcpy(image_->data + static_cast<std::ptrdiff_t>(at) * image_->bytes_per_line,
+                  pixels + static_cast<std::ptrdiff_t>(y) * width + tile.left, rowBytes);
     }
   }
 
@@ -164,19 +165,19 @@ class X11Connection::SharedImage {
   }
 
   Display* display_;
-  int width_;
-  int rows_;
+  Size size_;
   XShmSegmentInfo info_{};
   XImage* image_ = nullptr;
   bool attached_ = false;
 };
 
-X11Connection::SharedImage::SharedImage(Display* display, int width, int rows)
-    : display_(display), width_(width), rows_(rows) {
+X11Connection::SharedImage::SharedImage(Display* display, Size size)
+    : display_(display), size_(size) {
   const int screen = DefaultScreen(display);
   image_ = XShmCreateImage(display, DefaultVisual(display, screen),
                            static_cast<unsigned>(DefaultDepth(display, screen)), ZPixmap, nullptr,
-                           &info_, static_cast<unsigned>(width), static_cast<unsigned>(rows));
+                           &info_, static_cast<unsigned>(size.width),
+                           static_cast<unsigned>(size.height));
   if (image_ == nullptr || image_->bits_per_pixel != 32) return;
   const auto bytes =
       static_cast<std::size_t>(image_->bytes_per_line) * static_cast<std::size_t>(image_->height);
@@ -304,14 +305,16 @@ void X11Connection::PutPixels(XWindowId window, const std::uint32_t* pixels, Siz
     return;
   }
   if (!sharedMemoryRefused_ && XShmQueryExtension(display_)) {
-    if (!sharedImage_ || sharedImage_->width() != size.width) {
+    // A tile as large as the picture allows, up to kStagedSize.
+    const Size tile{std::min(size.width, kStagedSize.width),
+                    std::min(size.height, kStagedSize.height)};
+    if (!sharedImage_ || !(sharedImage_->size() == tile)) {
       sharedImage_.reset();
-      const int rows = std::clamp(kStagedPixels / size.width, 1, size.height);
-      sharedImage_ = SharedImage::Create(display_, size.width, rows);
+      sharedImage_ = SharedImage::Create(display_, tile);
       sharedMemoryRefused_ = !sharedImage_;
     }
     if (sharedImage_) {
-      sharedImage_->Put(window, pixels, rects);
+      sharedImage_->Put(window, pixels, size.width, rects);
       return;
     }
   }

@@ -72,7 +72,7 @@ class X11Connection {
  private:
   class SharedImage;
   Display* display_ = nullptr;
-  // The shared-memory staging image for pictures of the last width drawn;
+  // The shared-memory staging tile for pictures of the last size drawn;
   // none before the first frame or where the server cannot share memory
   // with us.
   mutable std::unique_ptr<SharedImage> sharedImage_;

@@ -42,7 +42,10 @@ void Win32Presenter::Present(WindowHandle window, const FrameView& frame,
   if (changed.empty()) return;
   const WindowDc dc(ToHwnd(window));
   if (dc.Get() == nullptr) return;
-  const ScopedPalette realised(dc.Get(), animPalette_.get());
+  // A palette matters only to a palette device; elsewhere realising it costs
+  // without changing a pixel.
+  const bool paletteDevice = (GetDeviceCaps(dc.Get(), RASTERCAPS) & RC_PALETTE) != 0;
+  const ScopedPalette realised(dc.Get(), paletteDevice ? animPalette_.get() : nullptr);
   for (const Rect& rect : changed) DrawPixels(dc.Get(), frame.pixels.data(), frame.size, rect);
 }
 
