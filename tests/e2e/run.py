@@ -353,6 +353,95 @@ def fullscreen_frame_matches_renderer(h: Harness) -> None:
     expect_shown_frame(h, "fullscreen_frame", (x, y, *SMALL_SCREEN), frames)
 
 
+# A window over part of the quartet (performers 1 and 0 on the 640x480 screen)
+# for a second, raised while all four are fully drawn and their fade-out is far
+# ahead; the saver must then show its whole frame again at once.
+COVER = (200, 150, 240, 180)  # x, y, width, height on the small screen
+COVER_MS = 1000
+COVER_COLOUR = bytes((255, 0, 255))  # the test host's cover
+STEADY_TICKS = range(70, 121)  # all four players drawn in full, the fade-out 5 s away
+AFTER_COVER = 1.5  # seconds: a screenshot must equal a frame this soon after the cover goes
+
+
+def wait_for_steady_frame(h: Harness, area: tuple[int, int, int, int],
+                          frames: dict[bytes, int]) -> int:
+    """Screenshots AREA until it equals a frame of STEADY_TICKS; that tick."""
+    deadline = time.monotonic() + MATCH_TIMEOUT
+    while time.monotonic() < deadline:
+        tick = frames.get(h.grab(*area))
+        if tick in STEADY_TICKS:
+            return tick
+        time.sleep(0.2)
+    raise CaseFailure(f"no screenshot equalled a frame of ticks {STEADY_TICKS.start}.."
+                      f"{STEADY_TICKS.stop - 1} within {MATCH_TIMEOUT} s")
+
+
+def read_line_until(h: Harness, process: subprocess.Popen, key: str, timeout: float) -> None:
+    text = ""
+    deadline = time.monotonic() + timeout
+    assert process.stdout is not None
+    while f"{key}=1" not in text and time.monotonic() < deadline:
+        readable, _, _ = select.select([process.stdout], [], [], 0.1)
+        if readable:
+            chunk = os.read(process.stdout.fileno(), 4096).decode(errors="replace")
+            if not chunk:
+                break
+            text += chunk
+    expect(f"{key}=1" in text, f"the cover never said {key}=1 (it said {text!r})")
+    h.note(f"cover: {key}")
+
+
+def count_pixels(pixels: bytes, colour: bytes) -> int:
+    return sum(1 for i in range(0, len(pixels), 3) if pixels[i:i + 3] == colour)
+
+
+def fullscreen_repaints_after_cover(h: Harness) -> None:
+    frames = h.render("cover", "--screen", SMALL_SCREEN_ARG, "--ticks", "0..189")
+    frames = {pixels: tick for pixels, tick in frames.items() if not is_blank(pixels)}
+    saver = h.start_in_small_desktop(h.saver, "/s")
+    x, y = h.small_desktop_origin()
+    area = (x, y, *SMALL_SCREEN)
+    tick = wait_for_steady_frame(h, area, frames)
+    h.note(f"steady at tick {tick}")
+    # Wine keeps a copy of each window and restores an uncovered part from it;
+    # the test host then asks for a repaint as Windows without composition does.
+    cover = h.start_in_small_desktop(h.testhost_exe, "cover", *map(str, COVER), str(COVER_MS),
+                                     SAVER_TITLE, stdout=subprocess.PIPE)
+    read_line_until(h, cover, "ready", 30)
+    left, top, width, height = COVER
+    covered = h.grab(x + left, y + top, width, height)
+    expect(count_pixels(covered, COVER_COLOUR) == width * height,
+           f"the cover shows on {count_pixels(covered, COVER_COLOUR)} of {width * height} pixels")
+    read_line_until(h, cover, "invalidated", COVER_MS / 1000 + 30)
+    expect_frame_soon(h, "cover", area, frames)
+    expect(saver.poll() is None, "the saver ended while it was covered")
+
+
+def expect_frame_soon(h: Harness, name: str, area: tuple[int, int, int, int],
+                      frames: dict[bytes, int]) -> None:
+    """A screenshot of AREA taken within AFTER_COVER seconds equals a frame:
+    nothing left of the cover, nothing black that should be drawn."""
+    x, y, width, height = area
+    deadline = time.monotonic() + AFTER_COVER
+    shots = 0
+    while True:
+        pixels = h.grab(*area)
+        shots += 1
+        if pixels in frames:
+            print(f"screenshot {shots} after the cover equals the frame of tick {frames[pixels]}")
+            return
+        if time.monotonic() >= deadline:
+            break
+    differences, tick, best = min((differing_pixels(pixels, frame, width), t, frame)
+                                  for frame, t in frames.items())
+    seen = write_ppm(h.shots / f"{name}_seen.ppm", (width, height), pixels)
+    expected = write_ppm(h.shots / f"{name}_tick_{tick:04d}.ppm", (width, height), best)
+    raise CaseFailure(f"none of {shots} screenshots in {AFTER_COVER} s after the cover equals a "
+                      f"frame; the last ({seen}) is nearest tick {tick} ({expected}): "
+                      f"{differences} pixels differ, {count_pixels(pixels, COVER_COLOUR)} show "
+                      f"the cover")
+
+
 # ----- music on a sound server with no hardware -------------------------------------
 
 DATA_DIR = Path(__file__).resolve().parents[2] / "data"
@@ -965,6 +1054,7 @@ CASES = {
     "junk_settings_file": junk_settings_file,
     "embedded_resources": embedded_resources,
     "fullscreen_frame_matches_renderer": fullscreen_frame_matches_renderer,
+    "fullscreen_repaints_after_cover": fullscreen_repaints_after_cover,
     "music_plays_and_restarts": music_plays_and_restarts,
     "music_without_sound_server_runs_silent": music_without_sound_server_runs_silent,
     "settings_window_shape": settings_case(lambda h, path: settings_window_shape(h)),

@@ -835,6 +835,73 @@ int HoldTopLevelCommand(std::span<char*> args) {
   return 0;
 }
 
+struct BrushDeleter {
+  void operator()(HBRUSH brush) const { DeleteObject(brush); }
+};
+using UniqueBrush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, BrushDeleter>;
+
+constexpr const char* kCoverClass = "QS3TestCover";
+constexpr COLORREF kCoverColour = RGB(255, 0, 255);
+
+// Asks for the part of a window under a screen rectangle to be drawn again,
+// erased first, as a display without composition does when a window that
+// covered it goes away (Wine keeps a copy of each window and asks nothing).
+bool InvalidateUnder(const char* title, RECT screen) {
+  HWND window = FindWindowA(nullptr, title);
+  if (window == nullptr) return false;
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&screen), 2);
+  return RedrawWindow(window, &screen, nullptr, RDW_INVALIDATE | RDW_ERASE) != FALSE;
+}
+
+// cover X Y WIDTH HEIGHT MS [TITLE]: a topmost magenta popup over that part
+// of the screen, shown without taking the focus, for MS milliseconds; prints
+// ready=1 once it is shown and destroyed=1 once it is gone, after which the
+// window titled TITLE, if given, is asked to draw that part again
+// (invalidated=1 or 0).
+int CoverCommand(std::span<char*> args) {
+  if (args.size() < 5) return 2;
+  std::vector<long> numbers;
+  for (char* arg : args.first(5)) {
+    const auto number = ParseNumber(arg);
+    if (!number) return 2;
+    numbers.push_back(*number);
+  }
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  const UniqueBrush brush(CreateSolidBrush(kCoverColour));
+  WNDCLASSA coverClass{};
+  coverClass.lpfnWndProc = HostWindowProc;
+  coverClass.hInstance = instance;
+  coverClass.hbrBackground = brush.get();
+  coverClass.lpszClassName = kCoverClass;
+  if (!brush || RegisterClassA(&coverClass) == 0) return 1;
+  UniqueWindow window(CreateWindowExA(
+      WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kCoverClass, "QS3 cover", WS_POPUP,
+      static_cast<int>(numbers[0]), static_cast<int>(numbers[1]), static_cast<int>(numbers[2]),
+      static_cast<int>(numbers[3]), nullptr, nullptr, instance, nullptr));
+  const bool shown = window != nullptr;
+  if (shown) {
+    SetWindowPos(window.get(), HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    UpdateWindow(window.get());
+    PumpFor(100);
+    Print("hwnd", HandleNumber(window.get()));
+    Print("ready", 1);
+    std::fflush(stdout);
+    PumpFor(static_cast<DWORD>(numbers[4]));
+    window.reset();
+    if (args.size() > 5) {
+      const RECT area{static_cast<LONG>(numbers[0]), static_cast<LONG>(numbers[1]),
+                      static_cast<LONG>(numbers[0] + numbers[2]),
+                      static_cast<LONG>(numbers[1] + numbers[3])};
+      Print("invalidated", InvalidateUnder(args[5], area) ? 1 : 0);
+    }
+    PumpFor(50);
+    Print("destroyed", 1);
+  }
+  UnregisterClassA(kCoverClass, instance);
+  return shown ? 0 : 1;
+}
+
 // The first top-level window of that class that the process made, waited
 // for while this thread's windows keep answering.
 HWND WaitForProcessWindow(const ChildProcess& process, const char* className, DWORD timeoutMs) {
@@ -920,6 +987,7 @@ int Usage() {
       "       qs3_testhost settings-parent TIMEOUT_MS CLASS EXE [ARGS...]\n"
       "       qs3_testhost preview W H TIMEOUT_MS EXE TEMPLATE [HOLD_MS]  ({hwnd} in TEMPLATE)\n"
       "       qs3_testhost hold-toplevel TITLE SECONDS\n"
+      "       qs3_testhost cover X Y WIDTH HEIGHT MS [TITLE]\n"
       "       qs3_testhost keep-desktop\n"
       "       qs3_testhost resources EXE\n",
       stderr);
@@ -944,6 +1012,7 @@ int main(int argc, char** argv) {
   if (command == "settings-parent") result = SettingsParentCommand(args);
   if (command == "preview") result = PreviewCommand(args);
   if (command == "hold-toplevel") result = HoldTopLevelCommand(args);
+  if (command == "cover") result = CoverCommand(args);
   if (command == "keep-desktop") result = KeepDesktopCommand();
   if (command == "resources") result = ResourcesCommand(args);
   return result == 2 ? Usage() : result;

@@ -423,11 +423,14 @@ class Harness:
 class X11Host:
     """A top-level window of the test's own, made by x11host."""
 
-    def __init__(self, h: Harness, width: int, height: int, x: int = 0, y: int = 0):
+    def __init__(self, h: Harness, width: int, height: int, x: int = 0, y: int = 0,
+                 background: int | None = None):
         self.h = h
         self.area = (x, y, width, height)
-        self.process = subprocess.Popen([str(h.x11host), str(width), str(height), str(x), str(y)],
-                                        env=h.env(), stdin=subprocess.PIPE,
+        argv = [str(h.x11host), str(width), str(height), str(x), str(y)]
+        if background is not None:
+            argv.append(f"{background:#08x}")
+        self.process = subprocess.Popen(argv, env=h.env(), stdin=subprocess.PIPE,
                                         stdout=subprocess.PIPE, text=True)
         h.started.append(self.process)
         line = self.process.stdout.readline().strip()
@@ -788,6 +791,103 @@ def fullscreen_frame_matches_renderer(h: Harness) -> None:
                       f"(differing pixels, tick): {nearest}")
 
 
+# A window over part of the quartet (performers 1 and 0 on the 640x480 screen)
+# for a second, mapped while all four are fully drawn and their fade-out is far
+# ahead; the saver must then show its whole frame again at once.
+COVER = (200, 150, 240, 180)  # x, y, width, height
+PREVIEW_COVER = (60, 30, 50, 50)  # over performer 0 in a 152x112 preview at 0,0
+COVER_SECONDS = 1.0
+COVER_COLOUR = 0xFF00FF
+STEADY_TICKS = range(70, 121)  # all four players drawn in full, the fade-out 5 s away
+AFTER_COVER = 1.5  # seconds: a screenshot must equal a frame this soon after the cover goes
+# The preview's small frames change over most of a player at each new step,
+# which would mend a hole within half a second: its check is quicker.
+AFTER_PREVIEW_COVER = 0.3
+
+
+def count_pixels(pixels: bytes, colour: int) -> int:
+    rgb = colour.to_bytes(3, "big")
+    return sum(1 for i in range(0, len(pixels), 3) if pixels[i:i + 3] == rgb)
+
+
+def rendered_frames(h: Harness, *args: str) -> dict[bytes, int]:
+    """The renderer's frames of ticks 0..189 that are not black, each with
+    the first tick that shows it."""
+    folder = h.render(*args, "--ticks", "0..189")
+    frames: dict[bytes, int] = {}
+    for path in sorted(folder.glob("tick_*.ppm")):
+        size, pixels = read_ppm(path)
+        if pixels.count(0) != len(pixels):
+            frames.setdefault(pixels, int(path.stem.split("_")[1]))
+    return frames
+
+
+def expect_repainted_after_cover(h: Harness, frames: dict[bytes, int],
+                                 area: tuple[int, int, int, int],
+                                 cover_area: tuple[int, int, int, int],
+                                 within: float = AFTER_COVER) -> None:
+    """Once AREA shows a frame of STEADY_TICKS, a magenta window covers
+    COVER_AREA for COVER_SECONDS; within WITHIN seconds of its going a
+    screenshot of AREA equals a frame: nothing left of the cover, nothing
+    black that should be drawn."""
+    deadline = time.monotonic() + MATCH_TIMEOUT
+    while frames.get(h.grab(*area)) not in STEADY_TICKS:
+        expect(time.monotonic() < deadline, f"no screenshot equalled a frame of ticks "
+               f"{STEADY_TICKS.start}..{STEADY_TICKS.stop - 1} within {MATCH_TIMEOUT} s")
+        time.sleep(0.2)
+    left, top, width, height = cover_area
+    cover = X11Host(h, width, height, left, top, background=COVER_COLOUR)
+    shown = 0
+    deadline = time.monotonic() + SHOW_TIMEOUT
+    while shown != width * height and time.monotonic() < deadline:
+        shown = count_pixels(h.grab(*cover_area), COVER_COLOUR)
+    expect(shown == width * height, f"the cover shows on {shown} of {width * height} pixels")
+    time.sleep(COVER_SECONDS)
+    cover.destroy()
+    deadline = time.monotonic() + within
+    shots = 0
+    while True:
+        pixels = h.grab(*area)
+        shots += 1
+        if pixels in frames:
+            print(f"screenshot {shots} after the cover equals the frame of tick {frames[pixels]}")
+            return
+        if time.monotonic() >= deadline:
+            break
+    best = min((differing_pixels(pixels, frame), tick) for frame, tick in frames.items())
+    write_ppm(h.case_dir / "shots" / "after_cover.ppm", (area[2], area[3]), pixels)
+    raise CaseFailure(f"none of {shots} screenshots in {within} s after the cover equals "
+                      f"a frame; nearest (differing pixels, tick): {best}, "
+                      f"{count_pixels(pixels, COVER_COLOUR)} pixels show the cover")
+
+
+def fullscreen_repaints_after_cover(h: Harness) -> None:
+    frames = rendered_frames(h, "--screen", f"{SMALL_SCREEN[0]}x{SMALL_SCREEN[1]}")
+    h.display = h.displays["small"]
+    h.mouse_to(5, 5)  # away from the cover, whose coming and going moves nothing
+    saver = h.start_qs3("/s")
+    window = h.wait_window(SAVER_TITLE, process=saver)["id"]
+    expect_repainted_after_cover(h, frames, (0, 0, *SMALL_SCREEN), COVER)
+    h.press_key(window)
+    expect_ends(h, saver, "a key press")
+
+
+def preview_repaints_after_cover(h: Harness) -> None:
+    """The preview's own X window is drawn again when uncovered: on 640x480
+    its frames are those of the renderer's preview."""
+    width, height = PREVIEW_SIZE
+    frames = rendered_frames(h, "--screen", f"{SMALL_SCREEN[0]}x{SMALL_SCREEN[1]}",
+                             "--preview", f"{width}x{height}")
+    h.display = h.displays["small"]
+    host = X11Host(h, width, height)
+    saver = h.start_qs3("/p", str(host.id))
+    h.wait_window(PREVIEW_TITLE, process=saver)
+    expect_repainted_after_cover(h, frames, (0, 0, width, height), PREVIEW_COVER,
+                                 AFTER_PREVIEW_COVER)
+    host.destroy()
+    expect_ends(h, saver, "its window was destroyed")
+
+
 # ----- the settings window ------------------------------------------------------
 
 class SettingsWindow:
@@ -1135,6 +1235,8 @@ CASES = {
     "xscreensaver_bad_window": xscreensaver_bad_window,
     "xscreensaver_runs_the_module": xscreensaver_runs_the_module,
     "fullscreen_frame_matches_renderer": fullscreen_frame_matches_renderer,
+    "fullscreen_repaints_after_cover": fullscreen_repaints_after_cover,
+    "preview_repaints_after_cover": preview_repaints_after_cover,
     "settings_window_shape": settings_window_shape,
     "settings_no_argument_opens": settings_no_argument_opens,
     "settings_switch_then_ok_saves": settings_switch_then_ok_saves,
