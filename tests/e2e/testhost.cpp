@@ -416,7 +416,7 @@ int MonitorsCommand() {
 // blue, yellow, ... in the order EnumDisplayMonitors gives the monitors.
 constexpr COLORREF kCoverColours[] = {RGB(255, 0, 0),   RGB(0, 255, 0),   RGB(0, 0, 255),
                                       RGB(255, 255, 0), RGB(0, 255, 255), RGB(255, 0, 255)};
-constexpr const char* kCoverClass = "QS3MonitorCover";
+constexpr const char* kMonitorCoverClass = "QS3MonitorCover";
 constexpr UINT kReportAfterChange = WM_APP + 1;
 constexpr UINT_PTR kWatchTimer = 1;
 constexpr UINT kWatchPeriodMs = 250;
@@ -481,14 +481,14 @@ class MonitorCovers {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = &MonitorCovers::WindowProc;
     windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.lpszClassName = kCoverClass;
+    windowClass.lpszClassName = kMonitorCoverClass;
     return RegisterClassA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
   }
 
   bool AddWindow(const RECT& rect) {
     const std::size_t index = windows_.size();
     const std::string title = "QS3 monitor cover " + std::to_string(index);
-    UniqueWindow window(CreateWindowExA(WS_EX_TOPMOST, kCoverClass, title.c_str(),
+    UniqueWindow window(CreateWindowExA(WS_EX_TOPMOST, kMonitorCoverClass, title.c_str(),
                                         WS_POPUP | WS_VISIBLE, rect.left, rect.top,
                                         rect.right - rect.left, rect.bottom - rect.top, nullptr,
                                         nullptr, GetModuleHandleA(nullptr), nullptr));
