@@ -1,7 +1,8 @@
 // What a frame costs as the saver runs: one whole timer tick through the
-// headless front end (timeline step, list drawn, whole frame copied out by the
-// presenter) against a plain copy of a frame, the list's drawing alone, the
-// start-up that builds the graphics, and the heap the graphics hold.
+// headless front end (timeline step, list drawn, its changes worked out and
+// copied out by the presenter) against a plain copy of a frame, the list's
+// drawing alone and with its changes worked out, the start-up that builds the
+// graphics, and the heap the graphics hold.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <sys/resource.h>
@@ -14,9 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "frontends/headless/headless_run.h"
 #include "graphics/draw_list.h"
 #include "graphics/graphics_state.h"
-#include "frontends/headless/headless_run.h"
 
 namespace qs3 {
 namespace {
@@ -73,21 +74,29 @@ double SecondsPerCopy(std::size_t pixels) {
 }
 
 // Time per tick in steady state, whole performances at a time.
-// frame_per_copy: that time over a plain copy of the same frame.
+// frame_per_copy: that time over a plain copy of the same frame;
+// presented_pixels and presented_rects: what a tick hands the presenter.
 void BM_FrameTick(benchmark::State& state) {
   const Size screen = SizeArgs(state, 0);
   const auto run = StartedRun(SetupFor(screen));
   if (!run) return state.SkipWithError("the graphics could not be built");
   for (int i = 0; i < kWarmUpTicks; ++i) run->Tick();
 
+  const long long pixelsBefore = run->Presenter().PixelsPresented();
+  const long rectsBefore = run->Presenter().RectsPresented();
   const auto start = Clock::now();
   while (state.KeepRunningBatch(kTicksPerPerformance)) {
     for (int i = 0; i < kTicksPerPerformance; ++i) run->Tick();
   }
-  const double secondsPerTick = SecondsSince(start) / static_cast<double>(state.iterations());
+  const auto ticks = static_cast<double>(state.iterations());
+  const double secondsPerTick = SecondsSince(start) / ticks;
   benchmark::DoNotOptimize(run->Presenter().Pixels().data());
 
   state.counters["frame_per_copy"] = secondsPerTick / SecondsPerCopy(run->Frame().Pixels().size());
+  state.counters["presented_pixels"] =
+      static_cast<double>(run->Presenter().PixelsPresented() - pixelsBefore) / ticks;
+  state.counters["presented_rects"] =
+      static_cast<double>(run->Presenter().RectsPresented() - rectsBefore) / ticks;
   state.SetLabel(SizeLabel(screen));
 }
 BENCHMARK(BM_FrameTick)
@@ -133,9 +142,9 @@ ListSize SizeOf(const DisplayList& list) {
   return size;
 }
 
-// The drawing alone of a busy list: tick 100 of a full-HD full screen, all
-// four performers erased and drawn, into graphics built as the stage builds
-// its own.
+// The drawing of a busy list: tick 100 of a full-HD full screen, all four
+// performers erased and drawn, into graphics built as the stage builds its
+// own; alone, or with the change tracking that picks what to present.
 void BM_DrawListOnly(benchmark::State& state) {
   const RunSetup setup = SetupFor({1920, 1080});
   const auto run = StartedRun(setup);
@@ -154,15 +163,34 @@ void BM_DrawListOnly(benchmark::State& state) {
   }
   graphics.composeBuffer = run->Frame();
 
+  const auto mode = state.range(0);
+  DisplayList empty;
+  ResetList(empty);
+  TerminateList(empty);
+  ChangedRects changed;
   for (auto _ : state) {
-    DrawDisplayList(list, graphics.composeBuffer, graphics.stageBuffer, graphics.sheets);
+    if (mode == 0) {
+      DrawDisplayList(list, graphics.composeBuffer, graphics.stageBuffer, graphics.sheets);
+    } else {
+      // After an empty list nothing is known of the last tick: all is drawn.
+      if (mode == 1)
+        graphics.changes.DrawTracked(empty, graphics.composeBuffer, graphics.stageBuffer,
+                                     graphics.sheets, changed);
+      graphics.changes.DrawTracked(list, graphics.composeBuffer, graphics.stageBuffer,
+                                   graphics.sheets, changed);
+    }
     benchmark::DoNotOptimize(graphics.composeBuffer.Pixels().data());
   }
   const ListSize size = SizeOf(list);
   state.counters["commands"] = size.commands;
   state.counters["pixels"] = static_cast<double>(size.pixels);
+  state.SetLabel(mode == 0   ? "drawing alone"
+                 : mode == 1 ? "changes worked out, all drawn"
+                             : "the same list again: nothing drawn");
 }
-BENCHMARK(BM_DrawListOnly)->Unit(benchmark::kMicrosecond);
+// Arg: 0 the drawing alone; 1 with the changed rectangles worked out; 2 the
+// same list as the last tick's, which the tracker need not draw.
+BENCHMARK(BM_DrawListOnly)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 long MinorPageFaults() {
   rusage usage{};
@@ -225,6 +253,26 @@ BENCHMARK(BM_StartUp)
     ->Args({1920, 1080, 0, 0, 0})
     ->Args({1920, 1080, 152, 112, 0})
     ->Unit(benchmark::kMillisecond);
+
+// The first start of a fresh process: run it alone, as
+//   qs3_bench --benchmark_filter=BM_FirstStartUp
+// so that the pictures compiled into the program and every buffer are
+// touched for the first time, as when the saver starts.
+void BM_FirstStartUp(benchmark::State& state) {
+  const HeapPolicy heapPolicy(/*cold=*/true);
+  const RunSetup setup = SetupFor({1920, 1080});
+  long faults = 0;
+  for (auto _ : state) {
+    const long faultsBefore = MinorPageFaults();
+    const auto run = StartedRun(setup);
+    if (!run) return state.SkipWithError("the graphics could not be built");
+    benchmark::DoNotOptimize(run->Frame().Pixels().data());
+    faults = MinorPageFaults() - faultsBefore;
+  }
+  state.counters["page_faults"] = static_cast<double>(faults);
+  state.SetLabel("first start in this process, full screen 1920x1080");
+}
+BENCHMARK(BM_FirstStartUp)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 double HeapMiB() {
   const struct mallinfo2 info = mallinfo2();

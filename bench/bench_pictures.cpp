@@ -1,11 +1,11 @@
-// Start-up cost of the pictures (decoding the three sheets and building their
-// colour and mask versions) and the cost of the draw modes on one frame.
+// Start-up cost of the pictures (decoding the three sheets into their index
+// planes and colours) and the cost of the draw modes on one frame.
 #include <benchmark/benchmark.h>
 
+#include "embedded/embedded_resources.h"
 #include "graphics/draw_modes.h"
 #include "graphics/packed_dib.h"
 #include "graphics/sheet_bitmaps.h"
-#include "embedded/embedded_resources.h"
 
 namespace qs3 {
 namespace {
@@ -17,8 +17,8 @@ PackedDib DecodeResource(int id) {
       .value_or(PackedDib{});
 }
 
-// The three sheets (114, 115, 113), decoded and turned into colour and mask
-// bitmaps, plus the palette: what the saver does once before its first frame.
+// The three sheets (114, 115, 113), decoded and turned into index planes and
+// colours, plus the palette: what the saver does once before its first frame.
 void BM_LoadSheets(benchmark::State& state) {
   EmbeddedResourceSource source;
   for (auto _ : state) {
@@ -27,7 +27,7 @@ void BM_LoadSheets(benchmark::State& state) {
       const auto dib =
           DecodePackedDib(source.FindResourceBytes(id).value_or(ResourceBytes{}), status);
       SpriteSheet sheet = MakeSpriteSheet(*dib, static_cast<std::int32_t>(state.range(0)));
-      benchmark::DoNotOptimize(sheet.colour.Pixels().data());
+      benchmark::DoNotOptimize(sheet.indices.Indices().data());
       if (id == 114) benchmark::DoNotOptimize(MakePaletteEntries(*dib));
     }
   }

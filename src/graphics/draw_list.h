@@ -1,5 +1,5 @@
 // Drawing one frame's DisplayList into the ComposeBuffer: the software half
-// of composing a frame. The front end then presents the whole buffer.
+// of composing a frame. The front end then presents what changed.
 #pragma once
 
 #include <array>
@@ -16,10 +16,21 @@ using SpriteSheets = std::array<SpriteSheet, kSheetCount>;
 // Fade levels of 9 and above (low 4 bits of `fade`) skip a command.
 inline constexpr int kFirstHiddenFade = 9;
 
+// Whether a command before the end mark is drawn at all: not for fade levels
+// of 9 and more, types other than Opaque, Sprite, Silhouette and Erase, or
+// sheet indices above 2 (which the animation never writes).
+bool IsDrawn(const DrawCommand& command);
+
+// The command's rectangle, sign-extended and clipped to the stage.
+BlitRect ClippedRect(const DrawCommand& command, Size stageSize);
+
+// Draws one command as DrawDisplayList does: nothing when it is not drawn.
+void DrawListCommand(const DrawCommand& command, PixelBuffer& compose, const PixelBuffer& stage,
+                     const SpriteSheets& sheets);
+
 // Draws the commands in list order up to the end mark, each clipped to the
-// ComposeBuffer's size. Skipped: fade levels of 9 and more, types other than
-// Opaque, Sprite, Silhouette and Erase, and sheet indices above 2 (which the
-// animation never writes). The ComposeBuffer is not cleared first.
+// ComposeBuffer's size, skipping those that are not drawn. The ComposeBuffer
+// is not cleared first.
 void DrawDisplayList(const DisplayList& list, PixelBuffer& compose, const PixelBuffer& stage,
                      const SpriteSheets& sheets);
 

@@ -1,6 +1,7 @@
 #include "graphics/draw_modes.h"
 
 #include <algorithm>
+#include <cstring>
 #include <initializer_list>
 
 namespace qs3 {
@@ -36,39 +37,50 @@ Span VisibleSpan(std::int32_t dest, std::int32_t src, std::int32_t length,
   return span;
 }
 
-// Calls combine(composePixel, maskPixel, colourPixel, stagePixel, i, j) for
-// every drawable pixel (i, j) of the rectangle. `stage` may be null when the
-// mode does not read it.
-template <typename Combine>
-void ForEachPixel(PixelBuffer& compose, const PixelBuffer* stage, const SpriteSheet& sheet,
-                  const BlitRect& rect, Combine combine) {
+// The mask bitmap's pixel for a sheet index: white where transparent.
+constexpr std::uint32_t MaskOf(std::uint8_t index) {
+  return index == 0 ? kWhite : kBlack;
+}
+
+// Whether the eight indices from `index` are all 0 (transparent).
+bool EightTransparent(const std::uint8_t* index) {
+  std::uint64_t eight = 0;
+  std::memcpy(&eight, index, sizeof eight);
+  return eight == 0;
+}
+
+// One row of a rectangle, cut to what can be drawn: `count` pixels from the
+// rectangle's column `first`, in row `row` of the rectangle.
+struct RowSpan {
+  std::uint32_t* out;           // the ComposeBuffer
+  const std::uint8_t* index;    // the sheet's indices
+  const std::uint32_t* staged;  // the StageBuffer; null when the mode does not read it
+  int count;
+  int first;
+  int row;
+};
+
+// Calls drawRow(RowSpan) for every row of the rectangle that has drawable
+// pixels. `stage` may be null when the mode does not read it.
+template <typename DrawRow>
+void ForEachRow(PixelBuffer& compose, const PixelBuffer* stage, const SpriteSheet& sheet,
+                const BlitRect& rect, DrawRow drawRow) {
   const int stageWidth = stage ? stage->Width() : compose.Width();
   const int stageHeight = stage ? stage->Height() : compose.Height();
   const Span columns = VisibleSpan(rect.destX, rect.srcX, rect.width, {compose.Width(), stageWidth},
-                                   {sheet.mask.Width(), sheet.colour.Width()});
+                                   {sheet.Width()});
   const Span rows = VisibleSpan(rect.destY, rect.srcY, rect.height, {compose.Height(), stageHeight},
-                                {sheet.mask.Height(), sheet.colour.Height()});
-  const auto first = static_cast<int>(columns.first);
+                                {sheet.Height()});
   const auto count = static_cast<int>(columns.last - columns.first);
   if (count <= 0) return;
   const auto destX = static_cast<int>(rect.destX + columns.first);
   const auto srcX = static_cast<int>(rect.srcX + columns.first);
-  // Row pointers taken once per row, at the first visible pixel, keep the
-  // inner loop free of index arithmetic and of the test for the stage.
   for (std::int64_t j = rows.first; j < rows.last; ++j) {
     const auto destY = static_cast<int>(rect.destY + j);
     const auto srcY = static_cast<int>(rect.srcY + j);
-    std::uint32_t* out = compose.Row(destY) + destX;
-    const std::uint32_t* mask = sheet.mask.Row(srcY) + srcX;
-    const std::uint32_t* colour = sheet.colour.Row(srcY) + srcX;
-    const auto row = static_cast<int>(j);
-    if (stage != nullptr) {
-      const std::uint32_t* staged = stage->Row(destY) + destX;
-      for (int k = 0; k < count; ++k)
-        combine(out[k], mask[k], colour[k], staged[k], first + k, row);
-    } else {
-      for (int k = 0; k < count; ++k) combine(out[k], mask[k], colour[k], kBlack, first + k, row);
-    }
+    drawRow(RowSpan{compose.Row(destY) + destX, sheet.indices.Row(srcY) + srcX,
+                    stage != nullptr ? stage->Row(destY) + destX : nullptr, count,
+                    static_cast<int>(columns.first), static_cast<int>(j)});
   }
 }
 
@@ -92,47 +104,84 @@ void ClipToStage(BlitRect& rect, Size stageSize) {
     rect.height = wrap(std::int64_t{stageSize.height} - rect.destY);
 }
 
+Rect DrawableArea(const BlitRect& rect, Size compose, Size sheet) {
+  const Span columns =
+      VisibleSpan(rect.destX, rect.srcX, rect.width, {compose.width}, {sheet.width});
+  const Span rows =
+      VisibleSpan(rect.destY, rect.srcY, rect.height, {compose.height}, {sheet.height});
+  if (columns.last <= columns.first || rows.last <= rows.first) return {};
+  return {static_cast<std::int32_t>(rect.destX + columns.first),
+          static_cast<std::int32_t>(rect.destY + rows.first),
+          static_cast<std::int32_t>(rect.destX + columns.last),
+          static_cast<std::int32_t>(rect.destY + rows.last)};
+}
+
 void DrawOpaque(PixelBuffer& compose, const SpriteSheet& sheet, const BlitRect& rect) {
-  ForEachPixel(compose, nullptr, sheet, rect,
-               [](std::uint32_t& out, std::uint32_t, std::uint32_t colour, std::uint32_t, int,
-                  int) { out = colour; });
+  const SheetColours& colours = sheet.colours;
+  ForEachRow(compose, nullptr, sheet, rect, [&colours](const RowSpan& r) {
+    for (int k = 0; k < r.count; ++k) r.out[k] = colours[r.index[k]];
+  });
 }
 
 void DrawSprite(PixelBuffer& compose, const SpriteSheet& sheet, const BlitRect& rect) {
-  ForEachPixel(compose, nullptr, sheet, rect,
-               [](std::uint32_t& out, std::uint32_t mask, std::uint32_t colour, std::uint32_t, int,
-                  int) { out = SrcPaint(SrcAnd(out, mask), colour); });
+  const SheetColours& colours = sheet.colours;
+  ForEachRow(compose, nullptr, sheet, rect, [&colours](const RowSpan& r) {
+    int k = 0;
+    while (k < r.count) {
+      // Where the mask is white the AND keeps the pixel and the colour
+      // version's black ORs nothing into it: a transparent stretch is left
+      // as it is, eight pixels at a time.
+      if (k + 8 <= r.count && EightTransparent(r.index + k)) {
+        k += 8;
+        continue;
+      }
+      const std::uint8_t p = r.index[k];
+      r.out[k] = SrcPaint(SrcAnd(r.out[k], MaskOf(p)), colours[p]);
+      ++k;
+    }
+  });
 }
 
 void DrawSilhouette(PixelBuffer& compose, const SpriteSheet& sheet, const BlitRect& rect) {
-  ForEachPixel(compose, nullptr, sheet, rect,
-               [](std::uint32_t& out, std::uint32_t mask, std::uint32_t, std::uint32_t, int, int) {
-                 out = SrcAnd(out, mask);
-               });
+  ForEachRow(compose, nullptr, sheet, rect, [](const RowSpan& r) {
+    for (int k = 0; k < r.count; ++k) r.out[k] = SrcAnd(r.out[k], MaskOf(r.index[k]));
+  });
 }
 
 void DrawErase(PixelBuffer& compose, const PixelBuffer& stage, const SpriteSheet& sheet,
                const BlitRect& rect) {
-  ForEachPixel(
-      compose, &stage, sheet, rect,
-      [](std::uint32_t& out, std::uint32_t mask, std::uint32_t, std::uint32_t staged, int, int) {
-        // The shape turns black, then the background fills it from tmp.
-        const std::uint32_t tmp = SrcErase(mask, staged);
-        out = SrcPaint(SrcAnd(out, mask), tmp);
-      });
+  ForEachRow(compose, &stage, sheet, rect, [](const RowSpan& r) {
+    for (int k = 0; k < r.count; ++k) {
+      // The shape turns black, then the background fills it from tmp.
+      const std::uint32_t mask = MaskOf(r.index[k]);
+      const std::uint32_t tmp = SrcErase(mask, r.staged[k]);
+      r.out[k] = SrcPaint(SrcAnd(r.out[k], mask), tmp);
+    }
+  });
 }
 
 void DrawFaded(PixelBuffer& compose, const SpriteSheet& sheet, const BlitRect& rect,
                const FadePattern& pattern) {
-  ForEachPixel(compose, nullptr, sheet, rect,
-               [&pattern](std::uint32_t& out, std::uint32_t mask, std::uint32_t colour,
-                          std::uint32_t, int i, int j) {
-                 // The brush paints 1 bits white and 0 bits black.
-                 const std::uint32_t brush = pattern.Bit(i, j) ? kWhite : kBlack;
-                 // Black only where the sprite has a pixel and the bit is 1.
-                 const std::uint32_t hole = SrcPaint(DstInvert(brush), mask);
-                 out = SrcPaint(SrcAnd(out, hole), SrcAnd(brush, colour));
-               });
+  const SheetColours& colours = sheet.colours;
+  ForEachRow(compose, nullptr, sheet, rect, [&colours, &pattern](const RowSpan& r) {
+    // The pattern's row for this row of the rectangle, its bits from the left.
+    const unsigned bits = pattern.rows[static_cast<std::size_t>(r.row % 8)];
+    int k = 0;
+    while (k < r.count) {
+      // Transparent stretches stay as they are, whatever the pattern.
+      if (k + 8 <= r.count && EightTransparent(r.index + k)) {
+        k += 8;
+        continue;
+      }
+      const std::uint8_t p = r.index[k];
+      // The brush paints 1 bits white and 0 bits black.
+      const std::uint32_t brush = ((bits >> (7 - ((r.first + k) & 7))) & 1) != 0 ? kWhite : kBlack;
+      // Black only where the sprite has a pixel and the bit is 1.
+      const std::uint32_t hole = SrcPaint(DstInvert(brush), MaskOf(p));
+      r.out[k] = SrcPaint(SrcAnd(r.out[k], hole), SrcAnd(brush, colours[p]));
+      ++k;
+    }
+  });
 }
 
 }  // namespace qs3

@@ -6,7 +6,8 @@
 // Every routine draws only the pixels whose destination lies in the
 // ComposeBuffer and whose source lies in the sheet (and, for DrawErase, in
 // the StageBuffer); a rectangle of zero or negative size draws nothing. Any
-// rectangle is safe, clipped or not, however hostile its fields.
+// rectangle is safe, clipped or not, however hostile its fields. The mask and
+// colour bitmaps are read from the sheet's index plane (sheet_bitmaps.h).
 #pragma once
 
 #include <array>
@@ -32,6 +33,11 @@ struct BlitRect {
 // along; the right and bottom edges only shrink the size. The arithmetic wraps
 // at 32 bits as the fields do.
 void ClipToStage(BlitRect& rect, Size stageSize);
+
+// The destination pixels a draw routine may change for this rectangle: those
+// inside a ComposeBuffer of `compose` size whose source lies inside a sheet of
+// `sheet` size. An empty rectangle (right == left) when there are none.
+Rect DrawableArea(const BlitRect& rect, Size compose, Size sheet);
 
 // 8 x 8 monochrome pattern, rows top to bottom, the most significant bit the
 // leftmost pixel.

@@ -9,16 +9,27 @@ namespace {
 // allocation the machine cannot give.
 constexpr std::int64_t kMaxStagePixels = 40'000'000;
 
-bool LoadSheetBitmaps(GraphicsState& state, GraphicsServices services, const GraphicsTarget& target,
-                      bool asMask) {
-  for (int sheet = 0; sheet < kSheetCount; ++sheet) {
-    const auto index = static_cast<std::size_t>(sheet);
-    std::optional<PixelBuffer> bitmap = LoadPackedBitmap(services.resources, kSheetResources[index],
-                                                         asMask, target.mode, target.scaleFactor);
-    if (!bitmap) return false;
-    SpriteSheet& slot = state.sheets[index];
-    (asMask ? slot.mask : slot.colour) = std::move(*bitmap);
-    (asMask ? state.loaded[index].hasMask : state.loaded[index].hasColour) = true;
+// The shapes come first, as the mask bitmaps always have; the colours follow
+// once the palette is realised.
+bool LoadSheetIndices(GraphicsState& state, GraphicsServices services,
+                      const GraphicsTarget& target) {
+  for (std::size_t sheet = 0; sheet < kSheetCount; ++sheet) {
+    std::optional<IndexPlane> plane = qs3::LoadSheetIndices(
+        services.resources, kSheetResources[sheet], target.mode, target.scaleFactor);
+    if (!plane) return false;
+    state.sheets[sheet].indices = std::move(*plane);
+    state.loaded[sheet].hasIndices = true;
+  }
+  return true;
+}
+
+bool LoadSheetColours(GraphicsState& state, GraphicsServices services) {
+  for (std::size_t sheet = 0; sheet < kSheetCount; ++sheet) {
+    const std::optional<SheetColours> colours =
+        qs3::LoadSheetColours(services.resources, kSheetResources[sheet]);
+    if (!colours) return false;
+    state.sheets[sheet].colours = *colours;
+    state.loaded[sheet].hasColours = true;
   }
   return true;
 }
@@ -30,8 +41,18 @@ bool CreateStageBuffers(GraphicsState& state, Size stageSize) {
       std::int64_t{stageSize.width} * stageSize.height > kMaxStagePixels) {
     return false;
   }
+  // Both black from the start: the ComposeBuffer begins as a copy of the
+  // StageBuffer, and fresh zeroed memory is that copy without writing a page.
   state.stageBuffer = PixelBuffer(stageSize.width, stageSize.height, kBlack);
-  state.composeBuffer = state.stageBuffer;
+  state.composeBuffer = PixelBuffer(stageSize.width, stageSize.height, kBlack);
+  const bool usable = stageSize.width == 0 || stageSize.height == 0 ||
+                      (!state.stageBuffer.Empty() && !state.composeBuffer.Empty());
+  if (!usable || !state.changes.Reserve(stageSize)) {
+    state.stageBuffer = {};
+    state.composeBuffer = {};
+    state.changes.Release();
+    return false;
+  }
   state.hasStageBuffers = true;
   return true;
 }
@@ -41,13 +62,13 @@ bool InitGraphics(GraphicsState& state, GraphicsServices services, const Graphic
   std::optional<PaletteEntries> palette = LoadPackedPalette(services.resources, kSheet0Resource);
   if (!palette) return false;
   state.palette = *palette;
-  if (!LoadSheetBitmaps(state, services, target, /*asMask=*/true)) return false;
+  if (!LoadSheetIndices(state, services, target)) return false;
   // The fade patterns are constants (kFadePatterns): nothing to create.
-  // The palette is realised on the desktop before the colour versions are made,
-  // so that a palette display matches them against it.
+  // The palette is realised on the desktop before the sheets' colours are
+  // taken, as a palette display needs it before colour bitmaps are made.
   if (!services.presenter.SelectAnimPalette(desktop, state.palette)) return false;
   state.hasPalette = true;
-  if (!LoadSheetBitmaps(state, services, target, /*asMask=*/false)) return false;
+  if (!LoadSheetColours(state, services)) return false;
   if (!CreateStageBuffers(state, target.stageSize)) return false;
   if (services.host.StartTimer(window, kFrameTimerId, kFrameTimerMilliseconds)) {
     state.timerId = static_cast<std::uint16_t>(kFrameTimerId);
@@ -60,6 +81,7 @@ void ReleaseGraphics(GraphicsState& state, GraphicsServices services, WindowHand
   state.timerId = 0;
   state.stageBuffer = {};
   state.composeBuffer = {};
+  state.changes.Release();
   state.hasStageBuffers = false;
   state.sheets = {};
   state.loaded = {};

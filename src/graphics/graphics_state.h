@@ -1,6 +1,7 @@
 // The graphics of the running animation: the AnimPalette, the three sprite
 // sheets, the StageBuffer (black, the background that erasing restores) and
-// the ComposeBuffer (the frame, kept from tick to tick), and the frame timer.
+// the ComposeBuffer (the frame, kept from tick to tick) with the room that
+// works out what a tick changed in it, and the frame timer.
 // InitGraphics builds them in a fixed order and stops at the first failure,
 // leaving what it made for ReleaseGraphics.
 #pragma once
@@ -8,6 +9,7 @@
 #include <cstdint>
 
 #include "graphics/draw_list.h"
+#include "graphics/frame_changes.h"
 #include "graphics/pixel_buffer.h"
 #include "seam/frame_presenter.h"
 #include "seam/host.h"
@@ -20,8 +22,8 @@ inline constexpr unsigned kFrameTimerId = 100;
 inline constexpr unsigned kFrameTimerMilliseconds = 100;
 
 struct SheetSlot {
-  bool hasMask = false;
-  bool hasColour = false;
+  bool hasIndices = false;  // the shape: what the mask is read from
+  bool hasColours = false;
 };
 
 struct GraphicsState {
@@ -32,6 +34,7 @@ struct GraphicsState {
   bool hasStageBuffers = false;
   PixelBuffer stageBuffer;
   PixelBuffer composeBuffer;
+  FrameChangeTracker changes;
   std::uint16_t timerId = 0;  // 0: no timer
 };
 
@@ -57,7 +60,8 @@ bool InitGraphics(GraphicsState& state, GraphicsServices services, const Graphic
 // buffers, sheets, palette. Safe to call twice.
 void ReleaseGraphics(GraphicsState& state, GraphicsServices services, WindowHandle window);
 
-// Two black stage-sized buffers; false when the size is not a usable one.
+// Two black stage-sized buffers and the change tracker's room; false when the
+// size is not a usable one or the memory cannot be had.
 bool CreateStageBuffers(GraphicsState& state, Size stageSize);
 
 }  // namespace qs3

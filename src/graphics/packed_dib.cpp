@@ -143,8 +143,8 @@ UnpackResult UnpackPixelStream(std::span<const std::uint8_t> stream, std::span<s
   return result;
 }
 
-std::optional<PackedDib> DecodePackedDib(std::span<const std::uint8_t> bytes,
-                                         PackedDibStatus& status) {
+std::optional<PackedDib> DecodePackedColourTable(std::span<const std::uint8_t> bytes,
+                                                 PackedDibStatus& status) {
   const std::optional<BitmapInfoHeader> header = ReadPackedHeader(bytes);
   if (!header) {
     status = PackedDibStatus::TruncatedHeader;
@@ -169,11 +169,22 @@ std::optional<PackedDib> DecodePackedDib(std::span<const std::uint8_t> bytes,
     dib.colours[static_cast<std::size_t>(i)] = {bytes[at], bytes[at + 1], bytes[at + 2],
                                                 bytes[at + 3]};
   }
+  status = PackedDibStatus::Ok;
+  return dib;
+}
+
+std::optional<PackedDib> DecodePackedDib(std::span<const std::uint8_t> bytes,
+                                         PackedDibStatus& status) {
+  std::optional<PackedDib> table = DecodePackedColourTable(bytes, status);
+  if (!table) return std::nullopt;
+  PackedDib& dib = *table;
+  const BitmapInfoHeader& header = dib.header;
+  const std::size_t pixelOffset = kPackedHeaderSize + 4 * static_cast<std::size_t>(dib.colourCount);
   const std::span<const std::uint8_t> pixelBytes = bytes.subspan(pixelOffset);
-  const std::size_t arraySize = dib.RowStride() * static_cast<std::size_t>(header->biHeight);
-  if (header->biBitCount == 1) {
+  const std::size_t arraySize = dib.RowStride() * static_cast<std::size_t>(header.biHeight);
+  if (header.biBitCount == 1) {
     // Stored unpacked, height * width / 8 bytes as they stand.
-    const std::size_t stored = PixelCount(*header) / 8;
+    const std::size_t stored = PixelCount(header) / 8;
     if (pixelBytes.size() < stored) {
       status = PackedDibStatus::TruncatedPixels;
       return std::nullopt;
@@ -181,13 +192,13 @@ std::optional<PackedDib> DecodePackedDib(std::span<const std::uint8_t> bytes,
     dib.pixels.assign(std::max(arraySize, stored), 0);
     std::copy_n(pixelBytes.begin(), static_cast<std::ptrdiff_t>(stored), dib.pixels.begin());
   } else {
-    dib.pixels.assign(std::max(arraySize, PixelCount(*header) + kPixelBlockSlack), 0);
+    dib.pixels.assign(std::max(arraySize, PixelCount(header) + kPixelBlockSlack), 0);
     const UnpackResult unpacked = UnpackPixelStream(pixelBytes, dib.pixels);
     dib.endCodeSeen = unpacked.endCodeSeen;
     dib.overran = unpacked.overran;
   }
   status = PackedDibStatus::Ok;
-  return dib;
+  return table;
 }
 
 }  // namespace qs3

@@ -97,6 +97,11 @@ struct UnpackResult {
 // code, until the end code, the end of the stream or the end of `out`.
 UnpackResult UnpackPixelStream(std::span<const std::uint8_t> stream, std::span<std::uint8_t> out);
 
+// The header and colour table alone, checked as DecodePackedDib checks them;
+// `pixels` stays empty.
+std::optional<PackedDib> DecodePackedColourTable(std::span<const std::uint8_t> bytes,
+                                                 PackedDibStatus& status);
+
 std::optional<PackedDib> DecodePackedDib(std::span<const std::uint8_t> bytes,
                                          PackedDibStatus& status);
 

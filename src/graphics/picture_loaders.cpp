@@ -5,12 +5,14 @@
 namespace qs3 {
 namespace {
 
-std::optional<PackedDib> DecodeResource(ResourceSource& resources, int id) {
+std::optional<PackedDib> DecodeResource(ResourceSource& resources, int id,
+                                        bool colourTableOnly = false) {
   if (id == 0) return std::nullopt;
   const std::optional<ResourceBytes> bytes = resources.FindResourceBytes(id);
   if (!bytes) return std::nullopt;
   PackedDibStatus status = PackedDibStatus::Ok;
-  return DecodePackedDib(*bytes, status);
+  return colourTableOnly ? DecodePackedColourTable(*bytes, status)
+                         : DecodePackedDib(*bytes, status);
 }
 
 bool KeepsFullSize(SaverMode mode) {
@@ -20,7 +22,7 @@ bool KeepsFullSize(SaverMode mode) {
 }  // namespace
 
 std::optional<PaletteEntries> LoadPackedPalette(ResourceSource& resources, int id) {
-  const std::optional<PackedDib> dib = DecodeResource(resources, id);
+  const std::optional<PackedDib> dib = DecodeResource(resources, id, /*colourTableOnly=*/true);
   if (!dib) return std::nullopt;
   return MakePaletteEntries(*dib);
 }
@@ -34,6 +36,21 @@ std::optional<PixelBuffer> LoadPackedBitmap(ResourceSource& resources, int id, b
   // which draws nothing, rather than failing the whole set-up of a tiny preview.
   if (!KeepsFullSize(mode)) bitmap = ScaleBitmap(bitmap, scaleFactor);
   return bitmap;
+}
+
+std::optional<IndexPlane> LoadSheetIndices(ResourceSource& resources, int id, SaverMode mode,
+                                           std::int32_t scaleFactor) {
+  const std::optional<PackedDib> dib = DecodeResource(resources, id);
+  if (!dib) return std::nullopt;
+  IndexPlane plane = MakeIndexPlane(*dib);
+  if (!KeepsFullSize(mode)) plane = ScalePlane(plane, scaleFactor);
+  return plane;
+}
+
+std::optional<SheetColours> LoadSheetColours(ResourceSource& resources, int id) {
+  const std::optional<PackedDib> dib = DecodeResource(resources, id, /*colourTableOnly=*/true);
+  if (!dib) return std::nullopt;
+  return MakeSheetColours(*dib);
 }
 
 }  // namespace qs3

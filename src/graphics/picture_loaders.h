@@ -1,7 +1,8 @@
-// The two loaders that turn a picture resource into what the graphics use: a
-// palette from its colour table, and a bitmap (colour or mask version) from
-// its pixels, shrunk by the ScaleFactor outside the full screen and the
-// settings window.
+// The loaders that turn a picture resource into what the graphics use: a
+// palette from its colour table; for the settings window's art a bitmap
+// (colour or mask version) from its pixels; for a sprite sheet its plane of
+// indices and the colours they paint. Pictures are shrunk by the ScaleFactor
+// outside the full screen and the settings window.
 //
 // Every failure gives none, with no message: a null id, a missing resource or
 // a header the decoder refuses. The loaders keep no state between calls.
@@ -29,5 +30,11 @@ std::optional<PaletteEntries> LoadPackedPalette(ResourceSource& resources, int i
 // scaleFactor per mille, dropping rows and columns.
 std::optional<PixelBuffer> LoadPackedBitmap(ResourceSource& resources, int id, bool asMask,
                                             SaverMode mode, std::int32_t scaleFactor);
+
+// A sheet's indices, scaled as LoadPackedBitmap scales a bitmap.
+std::optional<IndexPlane> LoadSheetIndices(ResourceSource& resources, int id, SaverMode mode,
+                                           std::int32_t scaleFactor);
+// What each index of a sheet paints; only the header and colour table are decoded.
+std::optional<SheetColours> LoadSheetColours(ResourceSource& resources, int id);
 
 }  // namespace qs3

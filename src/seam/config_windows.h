@@ -14,14 +14,6 @@ namespace qs3 {
 
 class ConfigDialog;
 
-struct Rect {
-  std::int32_t left = 0;
-  std::int32_t top = 0;
-  std::int32_t right = 0;
-  std::int32_t bottom = 0;
-  friend bool operator==(const Rect&, const Rect&) = default;
-};
-
 // The window procedure a class is registered with.
 enum class ConfigProcedure { SettingsWindow, OkButton, CancelButton, MusicSwitch };
 

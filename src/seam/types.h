@@ -26,6 +26,15 @@ struct Size {
   friend bool operator==(const Size&, const Size&) = default;
 };
 
+// A rectangle of pixels: left and top inside it, right and bottom just past it.
+struct Rect {
+  std::int32_t left = 0;
+  std::int32_t top = 0;
+  std::int32_t right = 0;
+  std::int32_t bottom = 0;
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
 // A palette of up to 256 colours, in the order of a DIB colour table.
 struct PaletteEntry {
   std::uint8_t red = 0;

@@ -8,6 +8,7 @@ bool PerformanceStage::InitGraphics(WindowHandle window, DeviceContext desktop,
                                     const StartupState& startup) {
   startup_ = startup;
   const GraphicsTarget target{startup.mode, startup.stageSize, startup.scaleFactor};
+  wholeFramePending_ = true;
   return qs3::InitGraphics(graphics_, services_, target, window, desktop);
 }
 
@@ -36,9 +37,26 @@ void PerformanceStage::ComposeFrame(WindowHandle window, bool musicEnabled) {
   } else {
     SilentTimelineTick(timeline_, list_);
   }
-  DrawDisplayList(list_, graphics_.composeBuffer, graphics_.stageBuffer, graphics_.sheets);
+  graphics_.changes.DrawTracked(list_, graphics_.composeBuffer, graphics_.stageBuffer,
+                                graphics_.sheets, changes_);
+  if (wholeFramePending_) {
+    wholeFramePending_ = false;
+    PresentWholeFrame(window);
+    return;
+  }
+  // A tick that changed no pixel shows nothing new.
+  if (changes_.Empty()) return;
   const PixelBuffer& frame = graphics_.composeBuffer;
-  services_.presenter.Present(window, {frame.Pixels(), {frame.Width(), frame.Height()}});
+  services_.presenter.Present(window, {frame.Pixels(), {frame.Width(), frame.Height()}},
+                              changes_.View());
+}
+
+void PerformanceStage::PresentWholeFrame(WindowHandle window) {
+  const PixelBuffer& frame = graphics_.composeBuffer;
+  if (!graphics_.hasStageBuffers || frame.Empty()) return;
+  const Size size{frame.Width(), frame.Height()};
+  const Rect whole = WholeFrame(size);
+  services_.presenter.Present(window, {frame.Pixels(), size}, {&whole, 1});
 }
 
 }  // namespace qs3

@@ -1,6 +1,6 @@
 // The stage the saver window drives: the graphics state, the display list and
-// the performance timeline, composed into one frame per timer tick and shown
-// through the front end's presenter. Owns all of its state, so two stages
+// the performance timeline, composed into one frame per timer tick; the
+// rectangles the tick changed go to the front end's presenter. Owns all of its state, so two stages
 // side by side never share anything.
 #pragma once
 
@@ -35,12 +35,15 @@ class PerformanceStage : public SaverStage {
   void ReleasePositionBlock() override;
 
   void ComposeFrame(WindowHandle window, bool musicEnabled) override;
+  void PresentWholeFrame(WindowHandle window) override;
 
   // For the headless renderer and tests: what the last frame showed and drew.
   const PixelBuffer& ComposeBuffer() const { return graphics_.composeBuffer; }
   const DisplayList& List() const { return list_; }
   const Timeline& Performance() const { return timeline_; }
   const GraphicsState& Graphics() const { return graphics_; }
+  // Where the last frame's drawing changed the ComposeBuffer.
+  std::span<const Rect> LastChanges() const { return changes_.View(); }
 
  private:
   GraphicsServices services_;
@@ -49,6 +52,9 @@ class PerformanceStage : public SaverStage {
   GraphicsState graphics_;
   DisplayList list_;
   Timeline timeline_;
+  ChangedRects changes_;
+  // The first frame after the graphics are built is shown whole.
+  bool wholeFramePending_ = true;
 };
 
 }  // namespace qs3

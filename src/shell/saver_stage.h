@@ -32,9 +32,13 @@ class SaverStage {
   virtual void InitPerformance() = 0;
   virtual void ReleasePositionBlock() = 0;
 
-  // One frame: a timeline step, the display list drawn, the frame presented.
-  // The step follows the music's position while music is on, else the ticks.
+  // One frame: a timeline step, the display list drawn, and what it changed
+  // presented (the first frame whole). The step follows the music's position
+  // while music is on, else the ticks.
   virtual void ComposeFrame(WindowHandle window, bool musicEnabled) = 0;
+  // The whole ComposeBuffer shown in the window again, when the system asks
+  // for a repaint; nothing before the graphics are built or after they are freed.
+  virtual void PresentWholeFrame(WindowHandle window) = 0;
 };
 
 }  // namespace qs3

@@ -81,6 +81,11 @@ void SaverWindow::OnTimer() {
   }
 }
 
+void SaverWindow::OnPaint() {
+  if (phase_ == Phase::TornDown || !graphicsUp_) return;
+  services_.stage.PresentWholeFrame(window_);
+}
+
 bool SaverWindow::MouseMoveCounts() {
   // Read from the cursor, not the message: a move counts only when it changed
   // both coordinates, so the jitter of one axis does not end the saver.

@@ -1,5 +1,5 @@
-// The full-screen or preview window: creation order, frame tick, the input
-// that ends the full-screen saver, and the teardown.
+// The full-screen or preview window: creation order, frame tick, repaints,
+// the input that ends the full-screen saver, and the teardown.
 #pragma once
 
 #include <cstdint>
@@ -58,6 +58,9 @@ class SaverWindow {
 
   void OnCreate(WindowHandle window);
   void OnTimer();
+  // The system asks for the window to be drawn again (it was covered, or the
+  // display changed): the whole frame is shown, in any phase but torn down.
+  void OnPaint();
   void OnInput(InputMessage message);  // always consumed: the handler returns 0
   void OnDestroy();
 

@@ -179,3 +179,38 @@ def follows(captured: bytes, reference: bytes, around: int, length: int,
                 continue
         best = max(best, (pearson([a for a, _ in pairs], [b for _, b in pairs]), start))
     return best
+
+
+
+def follows_in_pieces(captured: bytes, reference: bytes, around: int, pieces: int,
+                      piece: int = RATE, early: int = RATE // 4, late: int = 3 * RATE // 2,
+                      hop: int = 55, good: float = 0.95) -> list[float]:
+    """How closely CAPTURED follows each of the first PIECES parts of
+    REFERENCE (PIECE samples each), the first one within half a second of
+    sample AROUND: for each part, the best correlation of the loudness
+    envelopes. A sound server that runs dry under load delays what follows by
+    the length of the gap and never skips it, so a part is looked for from
+    EARLY samples before to LATE samples after the place the last part that
+    matched (r > GOOD) puts it; a part that a gap cuts through matches badly,
+    and the ones after it match again."""
+    squares = [0]
+    for b in captured:
+        squares.append(squares[-1] + (b - 128) ** 2)
+
+    def level(at: int) -> float:
+        at = max(0, min(at, len(captured) - WINDOW))
+        return ((squares[at + WINDOW] - squares[at]) / WINDOW) ** 0.5
+
+    scores = []
+    anchor, anchor_index, before, after = around, 0, RATE // 2, RATE // 2
+    for index in range(pieces):
+        wanted = envelope(reference, index * piece, piece)
+        expected = anchor + (index - anchor_index) * piece
+        best = (-1.0, expected)
+        for start in range(max(0, expected - before), expected + after, hop):
+            levels = [level(start + i * WINDOW) for i in range(len(wanted))]
+            best = max(best, (pearson(levels, wanted), start))
+        scores.append(best[0])
+        if best[0] > good:
+            anchor, anchor_index, before, after = best[1], index, early, late
+    return scores

@@ -3,7 +3,9 @@
 One display and one Wine prefix serve every case: `setup` starts Xvfb on a free
 display number, boots a fresh prefix under the build folder and keeps its
 wineserver alive; `cleanup` stops both. The state between them lives in
-BUILD/e2e/state.json, so each case runs as its own process.
+BUILD/e2e/state.json, so each case runs as its own process. The cases of
+several monitors have a harness of their own (`MonitorsHarness`): a private
+Xorg with two monitors and a prefix of their own in BUILD/e2e_monitors.
 Python standard library only.
 """
 
@@ -16,8 +18,13 @@ import shutil
 import signal
 import subprocess
 import tempfile
+import sys
 import time
 from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "common"))
+
+from xorg_monitors import PRIMARY_LEFT, Layout, XorgFailure, XorgMonitors  # noqa: E402
 
 SCREEN_WIDTH, SCREEN_HEIGHT = 800, 600
 WINE_ENV = {
@@ -56,8 +63,15 @@ def parse_report(text: str) -> dict[str, str]:
 
 
 class Harness:
+    # Programs of the prefix that kill_leftovers ends: lower-case parts of
+    # their command lines.
+    LEFTOVERS: tuple[bytes, ...] = (b"qs3.scr", b"qs3_testhost")
+
     def __init__(self, build_dir: Path, name: str = "e2e",
                  screen: tuple[int, int] = (SCREEN_WIDTH, SCREEN_HEIGHT)):
+        """NAME is the folder under BUILD_DIR that holds this harness's prefix,
+        display state and screenshots, so that two tiers never share a prefix;
+        SCREEN is the size of its display."""
         self.build_dir = build_dir.resolve()
         self.screen = screen
         self.root = self.build_dir / name
@@ -282,7 +296,7 @@ class Harness:
                 continue
             try:
                 cmdline = (proc / "cmdline").read_bytes().lower()
-                if not any(name in cmdline for name in (b"qs3.scr", b"qs3_testhost",
+                if not any(name in cmdline for name in (*self.LEFTOVERS,
                                                         f"/desktop={SMALL_DESKTOP},".encode())):
                     continue
                 if marker not in (proc / "environ").read_bytes().split(b"\0"):
@@ -481,6 +495,109 @@ class Harness:
         print("what was seen:")
         for line in self.log:
             print("  " + line)
+
+
+class MonitorsHarness(Harness):
+    """The same on a private Xorg with two monitors (tests/common/xorg_monitors)
+    and a prefix of its own, booted on that server. Wine reads the monitors
+    when its wineserver and desktop start, so each case lays the monitors out
+    and then restarts the wineserver; no desktop keeper runs."""
+
+    def __init__(self, build_dir: Path):
+        super().__init__(build_dir, "e2e_monitors")
+        self.xorg = XorgMonitors(self.root / "xorg")
+
+    def setup(self) -> None:
+        for tool in ("Xorg", "xrandr", "xdotool", "wine", "wineserver", "import"):
+            if shutil.which(tool) is None:
+                raise CaseFailure(f"{tool} is not installed")
+        if self.state_file.exists():
+            self.cleanup()
+        if self.prefix.exists():
+            shutil.rmtree(self.prefix)
+        for folder in (self.prefix, self.work_dir, self.shots):
+            folder.mkdir(parents=True, exist_ok=True)
+        try:
+            self.display = self.xorg.start(PRIMARY_LEFT)
+        except XorgFailure as failure:
+            raise CaseFailure(str(failure)) from failure
+        self.state_file.write_text(json.dumps(self.xorg.state()))
+        booted = time.monotonic()
+        boot = self.command(["wine", "wineboot", "-i"], timeout=180)
+        if boot.returncode != 0:
+            raise CaseFailure(f"wineboot failed: {boot.stdout}{boot.stderr}")
+        self.stop_wineserver()
+        print(f"display={self.display} (Xorg pid {self.xorg.pid}, ready and laid out in "
+              f"{self.xorg.start_seconds:.2f} s)\nprefix={self.prefix} (booted in "
+              f"{time.monotonic() - booted:.1f} s)")
+
+    def load_state(self) -> None:
+        if not self.state_file.exists():
+            raise CaseFailure(f"no {self.state_file}: run monitors-setup first")
+        try:
+            self.xorg = XorgMonitors.attach(self.xorg.folder,
+                                            json.loads(self.state_file.read_text()))
+        except XorgFailure as failure:
+            raise CaseFailure(f"{failure}: run monitors-setup again") from failure
+        self.display = self.xorg.display
+
+    def cleanup(self) -> None:
+        if not self.state_file.exists():
+            print("nothing to clean up")
+            return
+        state = json.loads(self.state_file.read_text())
+        self.display = state["display"]
+        self.stop_wineserver()
+        self.xorg.display, self.xorg.pid = state["display"], state["pid"]
+        self.xorg.stop()
+        self.state_file.unlink()
+        print(f"stopped wineserver and Xorg {self.display}")
+
+    def kill_leftovers(self) -> None:
+        for process in self.started:
+            if process.poll() is None:
+                process.kill()
+                process.wait(10)
+        self.started.clear()
+        self.stop_wineserver()
+
+    def stop_wineserver(self) -> None:
+        """Ends every process of the prefix and waits for the server to go.
+        A wineserver that crashed leaves its services (services.exe,
+        winedevice.exe, ...) running where `wineserver -k` cannot reach
+        them; they are killed by the prefix in their environment."""
+        self.command(["wineserver", "-k"], timeout=30)
+        self.command(["wineserver", "-w"], timeout=30)
+        marker = f"WINEPREFIX={self.prefix}".encode()
+        for proc in Path("/proc").iterdir():
+            if not proc.name.isdigit() or int(proc.name) == os.getpid():
+                continue
+            try:
+                if marker in (proc / "environ").read_bytes().split(b"\0"):
+                    os.kill(int(proc.name), signal.SIGKILL)
+                    self.note(f"killed {(proc / 'cmdline').read_bytes()!r} (pid {proc.name})")
+            except (OSError, ProcessLookupError):
+                continue
+
+    def use_layout(self, layout: Layout) -> None:
+        """Lays the monitors out and starts Wine afresh, so that its next
+        program is the first to see them."""
+        try:
+            self.xorg.apply(layout)
+        except XorgFailure as failure:
+            raise CaseFailure(str(failure)) from failure
+        self.stop_wineserver()
+        self.note("monitors " + ", ".join(f"{m.output} {m.width}x{m.height}+{m.x}+{m.y}"
+                                          f"{' primary' if m.primary else ''}" for m in layout))
+
+    def change_layout(self, layout: Layout) -> None:
+        """Lays the monitors out anew under the running programs."""
+        try:
+            self.xorg.apply(layout)
+        except XorgFailure as failure:
+            raise CaseFailure(str(failure)) from failure
+        self.note("monitors changed to " + ", ".join(
+            f"{m.output} {m.width}x{m.height}+{m.x}+{m.y}" for m in layout))
 
 
 def read_ppm(path: Path) -> tuple[tuple[int, int], bytes]:

@@ -5,6 +5,11 @@
     run.py [--build-dir DIR] CASE...      run cases against the running setup
     run.py [--build-dir DIR] cleanup      stop wineserver and Xvfb
     run.py list                           name every case
+    run.py [--build-dir DIR] monitors-setup     start an Xorg with two monitors and
+                                                a prefix of its own
+    run.py [--build-dir DIR] monitors_CASE...   run cases against it
+    run.py [--build-dir DIR] monitors-cleanup   stop its wineserver and Xorg
+    run.py list-monitors                        name every case of several monitors
 
 DIR defaults to build/windows of this checkout; it holds qs3.scr and
 qs3_testhost.exe. --renderer names the Linux qs3_render that draws the frames
@@ -15,6 +20,7 @@ from __future__ import annotations
 
 import argparse
 import os
+import select
 import shutil
 import subprocess
 import sys
@@ -26,8 +32,10 @@ sys.path.insert(0, str(Path(__file__).resolve().parent))
 
 import audio  # noqa: E402
 from harness import (PREVIEW_TITLE, SAVER_TITLE, SCREEN_HEIGHT, SCREEN_WIDTH,  # noqa: E402
-                     SETTINGS_CLASS, SMALL_SCREEN, CaseFailure, Harness, differing_pixels, expect,
-                     expect_fields, parse_report, write_ppm)
+                     SETTINGS_CLASS, SMALL_SCREEN, CaseFailure, Harness, MonitorsHarness,
+                     differing_pixels, expect, expect_fields, parse_report, write_ppm)
+from xorg_monitors import (ONE_MONITOR, PRIMARY_LEFT, PRIMARY_RIGHT, Layout,  # noqa: E402
+                           primary_first, primary_of, windows_rect)
 
 SHOW_TIMEOUT = 10  # seconds a saver window gets to become visible
 EXIT_TIMEOUT = 10  # seconds a saver gets to end after qualifying input
@@ -344,6 +352,95 @@ def fullscreen_frame_matches_renderer(h: Harness) -> None:
     h.start_in_small_desktop(h.saver, "/s")
     x, y = h.small_desktop_origin()
     expect_shown_frame(h, "fullscreen_frame", (x, y, *SMALL_SCREEN), frames)
+
+
+# A window over part of the quartet (performers 1 and 0 on the 640x480 screen)
+# for a second, raised while all four are fully drawn and their fade-out is far
+# ahead; the saver must then show its whole frame again at once.
+COVER = (200, 150, 240, 180)  # x, y, width, height on the small screen
+COVER_MS = 1000
+COVER_COLOUR = bytes((255, 0, 255))  # the test host's cover
+STEADY_TICKS = range(70, 121)  # all four players drawn in full, the fade-out 5 s away
+AFTER_COVER = 1.5  # seconds: a screenshot must equal a frame this soon after the cover goes
+
+
+def wait_for_steady_frame(h: Harness, area: tuple[int, int, int, int],
+                          frames: dict[bytes, int]) -> int:
+    """Screenshots AREA until it equals a frame of STEADY_TICKS; that tick."""
+    deadline = time.monotonic() + MATCH_TIMEOUT
+    while time.monotonic() < deadline:
+        tick = frames.get(h.grab(*area))
+        if tick in STEADY_TICKS:
+            return tick
+        time.sleep(0.2)
+    raise CaseFailure(f"no screenshot equalled a frame of ticks {STEADY_TICKS.start}.."
+                      f"{STEADY_TICKS.stop - 1} within {MATCH_TIMEOUT} s")
+
+
+def read_line_until(h: Harness, process: subprocess.Popen, key: str, timeout: float) -> None:
+    text = ""
+    deadline = time.monotonic() + timeout
+    assert process.stdout is not None
+    while f"{key}=1" not in text and time.monotonic() < deadline:
+        readable, _, _ = select.select([process.stdout], [], [], 0.1)
+        if readable:
+            chunk = os.read(process.stdout.fileno(), 4096).decode(errors="replace")
+            if not chunk:
+                break
+            text += chunk
+    expect(f"{key}=1" in text, f"the cover never said {key}=1 (it said {text!r})")
+    h.note(f"cover: {key}")
+
+
+def count_pixels(pixels: bytes, colour: bytes) -> int:
+    return sum(1 for i in range(0, len(pixels), 3) if pixels[i:i + 3] == colour)
+
+
+def fullscreen_repaints_after_cover(h: Harness) -> None:
+    frames = h.render("cover", "--screen", SMALL_SCREEN_ARG, "--ticks", "0..189")
+    frames = {pixels: tick for pixels, tick in frames.items() if not is_blank(pixels)}
+    saver = h.start_in_small_desktop(h.saver, "/s")
+    x, y = h.small_desktop_origin()
+    area = (x, y, *SMALL_SCREEN)
+    tick = wait_for_steady_frame(h, area, frames)
+    h.note(f"steady at tick {tick}")
+    # Wine keeps a copy of each window and restores an uncovered part from it;
+    # the test host then asks for a repaint as Windows without composition does.
+    cover = h.start_in_small_desktop(h.testhost_exe, "cover", *map(str, COVER), str(COVER_MS),
+                                     SAVER_TITLE, stdout=subprocess.PIPE)
+    read_line_until(h, cover, "ready", 30)
+    left, top, width, height = COVER
+    covered = h.grab(x + left, y + top, width, height)
+    expect(count_pixels(covered, COVER_COLOUR) == width * height,
+           f"the cover shows on {count_pixels(covered, COVER_COLOUR)} of {width * height} pixels")
+    read_line_until(h, cover, "invalidated", COVER_MS / 1000 + 30)
+    expect_frame_soon(h, "cover", area, frames)
+    expect(saver.poll() is None, "the saver ended while it was covered")
+
+
+def expect_frame_soon(h: Harness, name: str, area: tuple[int, int, int, int],
+                      frames: dict[bytes, int]) -> None:
+    """A screenshot of AREA taken within AFTER_COVER seconds equals a frame:
+    nothing left of the cover, nothing black that should be drawn."""
+    x, y, width, height = area
+    deadline = time.monotonic() + AFTER_COVER
+    shots = 0
+    while True:
+        pixels = h.grab(*area)
+        shots += 1
+        if pixels in frames:
+            print(f"screenshot {shots} after the cover equals the frame of tick {frames[pixels]}")
+            return
+        if time.monotonic() >= deadline:
+            break
+    differences, tick, best = min((differing_pixels(pixels, frame, width), t, frame)
+                                  for frame, t in frames.items())
+    seen = write_ppm(h.shots / f"{name}_seen.ppm", (width, height), pixels)
+    expected = write_ppm(h.shots / f"{name}_tick_{tick:04d}.ppm", (width, height), best)
+    raise CaseFailure(f"none of {shots} screenshots in {AFTER_COVER} s after the cover equals a "
+                      f"frame; the last ({seen}) is nearest tick {tick} ({expected}): "
+                      f"{differences} pixels differ, {count_pixels(pixels, COVER_COLOUR)} show "
+                      f"the cover")
 
 
 # ----- music on a sound server with no hardware -------------------------------------
@@ -1025,6 +1122,187 @@ def settings_parent_disabled(h: Harness, path: Path) -> None:
     expect_no_new_files(h, path, None, "CANCEL")
 
 
+# ----- several monitors (Xorg with the dummy driver) ------------------------------
+
+COVER_COLOURS = (b"\xff\x00\x00", b"\x00\xff\x00", b"\x00\x00\xff")  # cover-monitors' order
+COVER_TITLE = "QS3 monitor cover {}"
+COVER_HOLD_MS = "30000"  # the longest a cover-monitors case may need before its key
+CHANGE_TIMEOUT = 10  # seconds a running program gets to see a layout change
+
+
+def rect_text(rect: tuple[int, int, int, int]) -> str:
+    return " ".join(map(str, rect))
+
+
+def expected_monitor_report(layout: Layout) -> dict[str, str]:
+    """What the test host's `monitors` prints for LAYOUT: the monitors,
+    primary first, in Windows coordinates (the primary's corner at 0,0), each
+    with its whole rectangle as work area, and the metrics that follow."""
+    ordered = primary_first(layout)
+    rects = [windows_rect(layout, monitor) for monitor in ordered]
+    primary = primary_of(layout)
+    left, top = min(rect[0] for rect in rects), min(rect[1] for rect in rects)
+    right, bottom = max(rect[2] for rect in rects), max(rect[3] for rect in rects)
+    return {
+        "monitors": str(len(ordered)),
+        "monitor": "\n".join(f"{i} {rect_text(rect)} {int(i == 0)}"
+                             for i, rect in enumerate(rects)),
+        "work": "\n".join(f"{i} {rect_text(rect)}" for i, rect in enumerate(rects)),
+        "monitor_name": "\n".join(f"{i} \\\\.\\DISPLAY{i + 1}" for i in range(len(rects))),
+        "monitor_count": str(len(ordered)),
+        "screen_width": str(primary.width), "screen_height": str(primary.height),
+        "virtual_left": str(left), "virtual_top": str(top),
+        "virtual_width": str(right - left), "virtual_height": str(bottom - top),
+    }
+
+
+def monitors_enumerated(layout: Layout):
+    """A program started on the layout sees every monitor where it is."""
+    def case(h: MonitorsHarness) -> None:
+        h.use_layout(layout)
+        expect_fields(h.testhost("monitors"), expected_monitor_report(layout),
+                      "EnumDisplayMonitors and the metrics")
+    return case
+
+
+class MonitorCovers:
+    """`qs3_testhost cover-monitors`: a topmost popup on every monitor, each
+    painted its colour, reporting as the monitors change."""
+
+    def __init__(self, h: MonitorsHarness, *options: str):
+        self.h = h
+        self.process = h.start_testhost("cover-monitors", COVER_HOLD_MS, *options)
+        self.pending = b""
+        self.ready = self.read_until("ready=", 30)
+
+    def read_until(self, key: str, timeout: float) -> list[str]:
+        lines: list[str] = []
+        deadline = time.monotonic() + timeout
+        assert self.process.stdout is not None
+        while True:
+            while b"\n" in self.pending:
+                line, self.pending = self.pending.split(b"\n", 1)
+                lines.append(line.decode(errors="replace").strip())
+                if lines[-1].startswith(key):
+                    self.h.note(f"cover-monitors: {lines}")
+                    return lines
+            left = deadline - time.monotonic()
+            if left <= 0:
+                raise CaseFailure(f"cover-monitors printed no {key} within {timeout} s: {lines}")
+            readable, _, _ = select.select([self.process.stdout], [], [], left)
+            if readable:
+                chunk = os.read(self.process.stdout.fileno(), 4096)
+                if not chunk:
+                    raise CaseFailure(f"cover-monitors ended after {lines}")
+                self.pending += chunk
+
+    def end_with_key(self) -> None:
+        """A key on the first window ends it: killed after a layout change,
+        a Wine 8 process takes its wineserver down."""
+        self.h.press_key(COVER_TITLE.format(0))
+        rest = self.read_until("ended=", EXIT_TIMEOUT)
+        expect(rest[-1] == "ended=key", f"cover-monitors ended by {rest[-1]}")
+        expect(self.h.wait_exit(self.process, EXIT_TIMEOUT) == 0,
+               f"cover-monitors did not end with 0 ({self.process.poll()})")
+
+
+def values(lines: list[str], key: str) -> list[str]:
+    return [line.split("=", 1)[1] for line in lines if line.startswith(key + "=")]
+
+
+def expect_covered(h: MonitorsHarness, layout: Layout) -> None:
+    """Every pixel of each monitor shows the colour of the window made for
+    it: cover-monitors paints them in Wine's order of the monitors."""
+    for index, monitor in enumerate(primary_first(layout)):
+        colour = COVER_COLOURS[index]
+        want = colour * (monitor.width * monitor.height)
+        deadline = time.monotonic() + SHOW_TIMEOUT
+        seen = h.grab(*monitor.area)
+        while seen != want and time.monotonic() < deadline:
+            time.sleep(0.3)
+            seen = h.grab(*monitor.area)
+        if seen != want:
+            other = sum(1 for i in range(0, len(seen), 3) if seen[i:i + 3] != colour)
+            raise CaseFailure(f"{other} pixels of {monitor.output} ({monitor.width}x"
+                              f"{monitor.height}+{monitor.x}+{monitor.y}) are not "
+                              f"{colour.hex()}, the colour of window {index}")
+        h.note(f"{monitor.output} is all {colour.hex()}")
+
+
+def popups_cover_monitors(layout: Layout):
+    """A WS_POPUP | WS_EX_TOPMOST window at a monitor's rectangle covers that
+    monitor, every pixel, negative origin included."""
+    def case(h: MonitorsHarness) -> None:
+        h.use_layout(layout)
+        covers = MonitorCovers(h)
+        expect(covers.ready[-1] == "ready=1", f"cover-monitors failed: {covers.ready}")
+        want = [f"{i} {rect_text(windows_rect(layout, monitor))}"
+                for i, monitor in enumerate(primary_first(layout))]
+        expect(values(covers.ready, "window") == want,
+               f"the windows are at {values(covers.ready, 'window')}, want {want}")
+        expect_covered(h, layout)
+        covers.end_with_key()
+    return case
+
+
+def x_windows(h: MonitorsHarness, count: int) -> list[str]:
+    """Where the X windows of the covers are: WIDTHxHEIGHT+X+Y each."""
+    places = []
+    for index in range(count):
+        found = h.command(["xdotool", "search", "--name", f"^{COVER_TITLE.format(index)}$"],
+                          timeout=15).stdout.split()
+        shape = dict(line.split("=", 1) for line in h.xdotool(
+            "getwindowgeometry", "--shell", found[0]).splitlines() if "=" in line) if found else {}
+        places.append(f"{shape.get('WIDTH')}x{shape.get('HEIGHT')}+{shape.get('X')}+"
+                      f"{shape.get('Y')}")
+    return places
+
+
+def layout_changed_under_program(first: Layout, second: Layout):
+    """What a running program sees when the monitors change from FIRST to
+    SECOND: Wine 8 sends it no WM_DISPLAYCHANGE (nor WM_SETTINGCHANGE), but
+    EnumDisplayMonitors and the metrics show the new layout at once, and its
+    windows keep their places in Windows coordinates. Put at the new monitors'
+    rectangles with SetWindowPos (a new one for a new monitor), they cover
+    the new layout."""
+    def case(h: MonitorsHarness) -> None:
+        h.use_layout(first)
+        covers = MonitorCovers(h, "follow")
+        windows_before = values(covers.ready, "window")
+        h.note(f"X windows before: {x_windows(h, len(windows_before))}")
+        h.change_layout(second)
+        lines = covers.read_until("reported=", CHANGE_TIMEOUT)
+        h.note(f"X windows after the change: {x_windows(h, len(windows_before))}")
+        events = values(lines, "event")
+        expect(events == ["monitors_changed"],
+               f"the program was told {events}, want only what it found by looking")
+        expect_fields(parse_report("\n".join(lines)), expected_monitor_report(second),
+                      "the monitors after the change")
+        expect(values(lines, "window") == windows_before,
+               f"the windows moved from {windows_before} to {values(lines, 'window')}")
+        placed = covers.read_until("replaced=", CHANGE_TIMEOUT)
+        want = [f"{i} {rect_text(windows_rect(second, monitor))}"
+                for i, monitor in enumerate(primary_first(second))]
+        expect(values(placed, "window") == want,
+               f"the windows were put at {values(placed, 'window')}, want {want}")
+        expect_covered(h, second)
+        h.note(f"X windows put anew: {x_windows(h, len(want))}")
+        covers.end_with_key()
+    return case
+
+
+MONITOR_CASES = {
+    "monitors_enumerated_primary_left": monitors_enumerated(PRIMARY_LEFT),
+    "monitors_enumerated_primary_right": monitors_enumerated(PRIMARY_RIGHT),
+    "monitors_popups_cover_primary_left": popups_cover_monitors(PRIMARY_LEFT),
+    "monitors_popups_cover_primary_right": popups_cover_monitors(PRIMARY_RIGHT),
+    "monitors_change_sides_swapped": layout_changed_under_program(PRIMARY_LEFT, PRIMARY_RIGHT),
+    "monitors_change_sides_swapped_back": layout_changed_under_program(PRIMARY_RIGHT, PRIMARY_LEFT),
+    "monitors_change_monitor_added": layout_changed_under_program(ONE_MONITOR, PRIMARY_LEFT),
+    "monitors_change_monitor_removed": layout_changed_under_program(PRIMARY_LEFT, ONE_MONITOR),
+}
+
+
 # ----- the table ------------------------------------------------------------------
 
 CASES = {
@@ -1054,6 +1332,7 @@ CASES = {
     "junk_settings_file": junk_settings_file,
     "embedded_resources": embedded_resources,
     "fullscreen_frame_matches_renderer": fullscreen_frame_matches_renderer,
+    "fullscreen_repaints_after_cover": fullscreen_repaints_after_cover,
     "music_plays_and_restarts": music_plays_and_restarts,
     "music_without_sound_server_runs_silent": music_without_sound_server_runs_silent,
     "music_survives_sound_server_gone": music_survives_sound_server_gone,
@@ -1097,7 +1376,7 @@ def run_case(h: Harness, name: str) -> bool:
         h.load_state()
         h.kill_leftovers()
         h.log.clear()
-        CASES[name](h)
+        {**CASES, **MONITOR_CASES}[name](h)
         print(f"ok {name}")
         return True
     except CaseFailure as failure:
@@ -1124,30 +1403,36 @@ def main() -> int:
     parser.add_argument("--renderer", type=Path,
                         help="qs3_render that draws the expected frames "
                              "(default: build/linux/tools/qs3_render beside the build dir)")
-    parser.add_argument("names", nargs="+", help="setup, cleanup, list or case names")
+    parser.add_argument("names", nargs="+", help="setup, cleanup, list, monitors-setup, "
+                        "monitors-cleanup, list-monitors or case names")
     options = parser.parse_args()
-    h = Harness(options.build_dir)
-    if options.saver:
-        h.saver = options.saver.resolve()
-    if options.renderer:
-        h.renderer = options.renderer.resolve()
     if options.names == ["list"]:
         print("\n".join(CASES))
         return 0
-    try:
-        if options.names == ["setup"]:
-            h.setup()
+    if options.names == ["list-monitors"]:
+        print("\n".join(MONITOR_CASES))
+        return 0
+    harnesses = (Harness(options.build_dir), MonitorsHarness(options.build_dir))
+    for h in harnesses:
+        if options.saver:
+            h.saver = options.saver.resolve()
+        if options.renderer:
+            h.renderer = options.renderer.resolve()
+    h, monitors = harnesses
+    fixtures = {"setup": h.setup, "cleanup": h.cleanup, "monitors-setup": monitors.setup,
+                "monitors-cleanup": monitors.cleanup}
+    if len(options.names) == 1 and options.names[0] in fixtures:
+        try:
+            fixtures[options.names[0]]()
             return 0
-        if options.names == ["cleanup"]:
-            h.cleanup()
-            return 0
-    except CaseFailure as failure:
-        print(f"FAILED {options.names[0]}: {failure}")
-        return 1
-    unknown = [name for name in options.names if name not in CASES]
+        except CaseFailure as failure:
+            print(f"FAILED {options.names[0]}: {failure}")
+            return 1
+    unknown = [name for name in options.names if name not in CASES and name not in MONITOR_CASES]
     if unknown:
         parser.error(f"unknown case {', '.join(unknown)}; try: run.py list")
-    results = [run_case(h, name) for name in options.names]
+    results = [run_case(monitors if name in MONITOR_CASES else h, name)
+               for name in options.names]
     return 0 if all(results) else 1
 
 

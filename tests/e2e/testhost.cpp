@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <set>
@@ -15,6 +16,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -379,6 +381,281 @@ int MetricsCommand() {
   return 0;
 }
 
+// ----- monitors ------------------------------------------------------------
+
+std::string RectText(const RECT& rect) {
+  return std::to_string(rect.left) + " " + std::to_string(rect.top) + " " +
+         std::to_string(rect.right) + " " + std::to_string(rect.bottom);
+}
+
+std::string Line(const char* key, const std::string& value) {
+  return std::string(key) + "=" + value + "\n";
+}
+
+// monitor=I LEFT TOP RIGHT BOTTOM PRIMARY, work=I LEFT TOP RIGHT BOTTOM and
+// monitor_name=I DEVICE for each monitor in EnumDisplayMonitors' order, then
+// the screen and virtual-screen metrics.
+std::string MonitorReport() {
+  std::vector<HMONITOR> monitors;
+  EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](HMONITOR monitor, HDC, LPRECT, LPARAM list) -> BOOL {
+        reinterpret_cast<std::vector<HMONITOR>*>(list)->push_back(monitor);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&monitors));
+  std::string report = Line("monitors", std::to_string(monitors.size()));
+  for (std::size_t i = 0; i < monitors.size(); ++i) {
+    MONITORINFOEXA info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoA(monitors[i], &info)) continue;
+    const std::string index = std::to_string(i) + " ";
+    const bool primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
+    report += Line("monitor", index + RectText(info.rcMonitor) + (primary ? " 1" : " 0"));
+    report += Line("work", index + RectText(info.rcWork));
+    report += Line("monitor_name", index + info.szDevice);
+  }
+  const std::pair<const char*, int> metrics[] = {
+      {"monitor_count", SM_CMONITORS},        {"screen_width", SM_CXSCREEN},
+      {"screen_height", SM_CYSCREEN},         {"virtual_left", SM_XVIRTUALSCREEN},
+      {"virtual_top", SM_YVIRTUALSCREEN},     {"virtual_width", SM_CXVIRTUALSCREEN},
+      {"virtual_height", SM_CYVIRTUALSCREEN},
+  };
+  for (const auto& [key, index] : metrics) {
+    report += Line(key, std::to_string(GetSystemMetrics(index)));
+  }
+  return report;
+}
+
+void ReportMonitors() {
+  std::fputs(MonitorReport().c_str(), stdout);
+}
+
+// monitors: what the system says of the monitors.
+int MonitorsCommand() {
+  ReportMonitors();
+  return 0;
+}
+
+// A full-screen window per monitor, each painted one solid colour: red, green,
+// blue, yellow, ... in the order EnumDisplayMonitors gives the monitors.
+constexpr COLORREF kCoverColours[] = {RGB(255, 0, 0),   RGB(0, 255, 0),   RGB(0, 0, 255),
+                                      RGB(255, 255, 0), RGB(0, 255, 255), RGB(255, 0, 255)};
+constexpr const char* kMonitorCoverClass = "QS3MonitorCover";
+constexpr UINT kReportAfterChange = WM_APP + 1;
+constexpr UINT_PTR kWatchTimer = 1;
+constexpr UINT kWatchPeriodMs = 250;
+constexpr UINT_PTR kFollowTimer = 2;
+// Long enough for a script to look at the X windows before they move.
+constexpr UINT kFollowDelayMs = 1000;
+
+std::vector<RECT> MonitorRects() {
+  std::vector<RECT> rects;
+  EnumDisplayMonitors(
+      nullptr, nullptr,
+      [](HMONITOR, HDC, LPRECT rect, LPARAM list) -> BOOL {
+        reinterpret_cast<std::vector<RECT>*>(list)->push_back(*rect);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&rects));
+  return rects;
+}
+
+class MonitorCovers {
+ public:
+  static MonitorCovers& Instance() {
+    static MonitorCovers covers;
+    return covers;
+  }
+
+  bool Create(bool follow) {
+    follow_ = follow;
+    const std::vector<RECT> rects = MonitorRects();
+    if (rects.size() > std::size(kCoverColours) || !RegisterCoverClass()) return false;
+    seen_ = MonitorReport();
+    for (const RECT& rect : rects) {
+      if (!AddWindow(rect)) return false;
+    }
+    SetTimer(windows_.front().get(), kWatchTimer, kWatchPeriodMs, nullptr);
+    return true;
+  }
+
+  void ReportWindows() const {
+    for (std::size_t i = 0; i < windows_.size(); ++i) {
+      RECT rect{};
+      GetWindowRect(windows_[i].get(), &rect);
+      Print("window", std::to_string(i) + " " + RectText(rect));
+    }
+  }
+
+  void Release() { windows_.clear(); }
+
+  // Pumps messages until a key is pressed on one of the windows or
+  // holdMs pass; whether a key ended it.
+  bool RunUntilKey(DWORD holdMs) {
+    const ULONGLONG deadline = GetTickCount64() + holdMs;
+    for (ULONGLONG now = GetTickCount64(); !ended_ && now < deadline; now = GetTickCount64()) {
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(deadline - now), QS_ALLINPUT);
+      PumpMessages();
+    }
+    return ended_;
+  }
+
+ private:
+  static bool RegisterCoverClass() {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = &MonitorCovers::WindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = kMonitorCoverClass;
+    return RegisterClassA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+  }
+
+  bool AddWindow(const RECT& rect) {
+    const std::size_t index = windows_.size();
+    const std::string title = "QS3 monitor cover " + std::to_string(index);
+    UniqueWindow window(CreateWindowExA(WS_EX_TOPMOST, kMonitorCoverClass, title.c_str(),
+                                        WS_POPUP | WS_VISIBLE, rect.left, rect.top,
+                                        rect.right - rect.left, rect.bottom - rect.top, nullptr,
+                                        nullptr, GetModuleHandleA(nullptr), nullptr));
+    if (!window) return false;
+    SetWindowLongPtrA(window.get(), GWLP_USERDATA, static_cast<LONG_PTR>(index));
+    InvalidateRect(window.get(), nullptr, TRUE);
+    UpdateWindow(window.get());
+    windows_.push_back(std::move(window));
+    return true;
+  }
+
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto index = static_cast<int>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    switch (message) {
+      case WM_ERASEBKGND:
+        return 1;
+      case WM_PAINT:
+        Paint(window, kCoverColours[index]);
+        return 0;
+      case WM_DISPLAYCHANGE:
+        Print("event", "displaychange " + std::to_string(index) + " " + std::to_string(wParam) +
+                           " " + std::to_string(LOWORD(lParam)) + " " +
+                           std::to_string(HIWORD(lParam)));
+        Instance().RequestReport(window);
+        return 0;
+      case WM_SETTINGCHANGE:
+        Print("event", "settingchange " + std::to_string(index) + " " + std::to_string(wParam));
+        return 0;
+      case WM_WINDOWPOSCHANGED:
+        ReportMove(index, *reinterpret_cast<const WINDOWPOS*>(lParam));
+        break;
+      case WM_TIMER:
+        if (wParam == kWatchTimer) Instance().WatchMonitors(window);
+        if (wParam == kFollowTimer) Instance().Follow(window);
+        return 0;
+      case WM_KEYDOWN:
+        Instance().ended_ = true;
+        return 0;
+      case kReportAfterChange:
+        Instance().Report(window);
+        return 0;
+      default:
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+  }
+
+  static void ReportMove(int index, const WINDOWPOS& place) {
+    if ((place.flags & (SWP_NOMOVE | SWP_NOSIZE)) == (SWP_NOMOVE | SWP_NOSIZE)) return;
+    Print("event", "poschanged " + std::to_string(index) + " " + std::to_string(place.x) + " " +
+                       std::to_string(place.y) + " " + std::to_string(place.cx) + " " +
+                       std::to_string(place.cy));
+  }
+
+  static void Paint(HWND window, COLORREF colour) {
+    PAINTSTRUCT paint{};
+    HDC context = BeginPaint(window, &paint);
+    HBRUSH brush = CreateSolidBrush(colour);
+    RECT client{};
+    GetClientRect(window, &client);
+    FillRect(context, &client, brush);
+    DeleteObject(brush);
+    EndPaint(window, &paint);
+  }
+
+  // Every window hears of a change; one report follows them all.
+  void RequestReport(HWND window) {
+    if (reportPending_) return;
+    reportPending_ = true;
+    PostMessageA(window, kReportAfterChange, 0, 0);
+  }
+
+  void Report(HWND window) {
+    reportPending_ = false;
+    seen_ = MonitorReport();
+    std::fputs(seen_.c_str(), stdout);
+    ReportWindows();
+    Print("reported", 1);
+    if (follow_) SetTimer(window, kFollowTimer, kFollowDelayMs, nullptr);
+  }
+
+  // A change of the monitors that no message announced shows here.
+  void WatchMonitors(HWND window) {
+    if (reportPending_ || MonitorReport() == seen_) return;
+    Print("event", "monitors_changed");
+    RequestReport(window);
+  }
+
+  // Puts a window on every monitor of the new layout, as a saver would.
+  void Follow(HWND timerWindow) {
+    KillTimer(timerWindow, kFollowTimer);
+    const std::vector<RECT> rects = MonitorRects();
+    if (rects.empty() || rects.size() > std::size(kCoverColours)) return;
+    while (windows_.size() > rects.size()) windows_.pop_back();
+    for (std::size_t i = 0; i < rects.size(); ++i) {
+      const RECT& rect = rects[i];
+      if (i == windows_.size()) {
+        AddWindow(rect);
+        continue;
+      }
+      SetWindowPos(windows_[i].get(), HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left,
+                   rect.bottom - rect.top, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+      InvalidateRect(windows_[i].get(), nullptr, TRUE);
+    }
+    ReportWindows();
+    Print("replaced", 1);
+  }
+
+  std::vector<UniqueWindow> windows_;
+  std::string seen_;
+  bool follow_ = false;
+  bool reportPending_ = false;
+  bool ended_ = false;
+};
+
+// cover-monitors HOLD_MS [follow]: a WS_POPUP | WS_EX_TOPMOST window at each
+// monitor's rectangle, painted a solid colour; reports the monitors and the
+// windows' places, ready=1, then for HOLD_MS every display change: event=...
+// for each message that tells of one (and event=monitors_changed when the
+// monitors changed without one, looked at every 250 ms), then the monitors
+// and windows as they are after it and reported=1. With follow, a second
+// later it puts a window on each monitor of the new layout (window=...,
+// replaced=1). A key pressed on a window ends it sooner (ended=key); a
+// process killed instead may take the wineserver down with it once the
+// layout has changed.
+int CoverMonitorsCommand(std::span<char*> args) {
+  if (args.empty() || args.size() > 2) return 2;
+  const auto hold = ParseNumber(args[0]);
+  const bool follow = args.size() == 2 && std::string_view(args[1]) == "follow";
+  if (!hold || (args.size() == 2 && !follow)) return 2;
+  MonitorCovers& covers = MonitorCovers::Instance();
+  const bool created = covers.Create(follow);
+  PumpFor(100);
+  ReportMonitors();
+  covers.ReportWindows();
+  Print("ready", created ? 1 : 0);
+  std::fflush(stdout);
+  if (created) Print("ended", covers.RunUntilKey(static_cast<DWORD>(*hold)) ? "key" : "time");
+  covers.Release();
+  return created ? 0 : 1;
+}
+
 // foreground: the window that has the foreground now.
 int ForegroundCommand() {
   HWND window = GetForegroundWindow();
@@ -583,6 +860,73 @@ int HoldTopLevelCommand(std::span<char*> args) {
   return 0;
 }
 
+struct BrushDeleter {
+  void operator()(HBRUSH brush) const { DeleteObject(brush); }
+};
+using UniqueBrush = std::unique_ptr<std::remove_pointer_t<HBRUSH>, BrushDeleter>;
+
+constexpr const char* kCoverClass = "QS3TestCover";
+constexpr COLORREF kCoverColour = RGB(255, 0, 255);
+
+// Asks for the part of a window under a screen rectangle to be drawn again,
+// erased first, as a display without composition does when a window that
+// covered it goes away (Wine keeps a copy of each window and asks nothing).
+bool InvalidateUnder(const char* title, RECT screen) {
+  HWND window = FindWindowA(nullptr, title);
+  if (window == nullptr) return false;
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&screen), 2);
+  return RedrawWindow(window, &screen, nullptr, RDW_INVALIDATE | RDW_ERASE) != FALSE;
+}
+
+// cover X Y WIDTH HEIGHT MS [TITLE]: a topmost magenta popup over that part
+// of the screen, shown without taking the focus, for MS milliseconds; prints
+// ready=1 once it is shown and destroyed=1 once it is gone, after which the
+// window titled TITLE, if given, is asked to draw that part again
+// (invalidated=1 or 0).
+int CoverCommand(std::span<char*> args) {
+  if (args.size() < 5) return 2;
+  std::vector<long> numbers;
+  for (char* arg : args.first(5)) {
+    const auto number = ParseNumber(arg);
+    if (!number) return 2;
+    numbers.push_back(*number);
+  }
+  const HINSTANCE instance = GetModuleHandleA(nullptr);
+  const UniqueBrush brush(CreateSolidBrush(kCoverColour));
+  WNDCLASSA coverClass{};
+  coverClass.lpfnWndProc = HostWindowProc;
+  coverClass.hInstance = instance;
+  coverClass.hbrBackground = brush.get();
+  coverClass.lpszClassName = kCoverClass;
+  if (!brush || RegisterClassA(&coverClass) == 0) return 1;
+  UniqueWindow window(CreateWindowExA(
+      WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kCoverClass, "QS3 cover", WS_POPUP,
+      static_cast<int>(numbers[0]), static_cast<int>(numbers[1]), static_cast<int>(numbers[2]),
+      static_cast<int>(numbers[3]), nullptr, nullptr, instance, nullptr));
+  const bool shown = window != nullptr;
+  if (shown) {
+    SetWindowPos(window.get(), HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    UpdateWindow(window.get());
+    PumpFor(100);
+    Print("hwnd", HandleNumber(window.get()));
+    Print("ready", 1);
+    std::fflush(stdout);
+    PumpFor(static_cast<DWORD>(numbers[4]));
+    window.reset();
+    if (args.size() > 5) {
+      const RECT area{static_cast<LONG>(numbers[0]), static_cast<LONG>(numbers[1]),
+                      static_cast<LONG>(numbers[0] + numbers[2]),
+                      static_cast<LONG>(numbers[1] + numbers[3])};
+      Print("invalidated", InvalidateUnder(args[5], area) ? 1 : 0);
+    }
+    PumpFor(50);
+    Print("destroyed", 1);
+  }
+  UnregisterClassA(kCoverClass, instance);
+  return shown ? 0 : 1;
+}
+
 // The first top-level window of that class that the process made, waited
 // for while this thread's windows keep answering.
 HWND WaitForProcessWindow(const ChildProcess& process, const char* className, DWORD timeoutMs) {
@@ -663,9 +1007,12 @@ int Usage() {
       "       qs3_testhost find-class CLASS [TIMEOUT_MS]\n"
       "       qs3_testhost foreground\n"
       "       qs3_testhost metrics\n"
+      "       qs3_testhost monitors\n"
+      "       qs3_testhost cover-monitors HOLD_MS [follow]\n"
       "       qs3_testhost settings-parent TIMEOUT_MS CLASS EXE [ARGS...]\n"
       "       qs3_testhost preview W H TIMEOUT_MS EXE TEMPLATE [HOLD_MS]  ({hwnd} in TEMPLATE)\n"
       "       qs3_testhost hold-toplevel TITLE SECONDS\n"
+      "       qs3_testhost cover X Y WIDTH HEIGHT MS [TITLE]\n"
       "       qs3_testhost keep-desktop\n"
       "       qs3_testhost resources EXE\n"
       "       qs3_testhost gui-resources PID\n",
@@ -686,9 +1033,12 @@ int main(int argc, char** argv) {
   if (command == "find-class") result = FindCommand(Lookup::Class, args);
   if (command == "foreground") result = ForegroundCommand();
   if (command == "metrics") result = MetricsCommand();
+  if (command == "monitors") result = MonitorsCommand();
+  if (command == "cover-monitors") result = CoverMonitorsCommand(args);
   if (command == "settings-parent") result = SettingsParentCommand(args);
   if (command == "preview") result = PreviewCommand(args);
   if (command == "hold-toplevel") result = HoldTopLevelCommand(args);
+  if (command == "cover") result = CoverCommand(args);
   if (command == "keep-desktop") result = KeepDesktopCommand();
   if (command == "resources") result = ResourcesCommand(args);
   if (command == "gui-resources") result = GuiResourcesCommand(args);

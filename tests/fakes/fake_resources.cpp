@@ -27,11 +27,25 @@ void FakePresenter::RestoreDesktopPalette() {
   log_.Add("RestoreDesktopPalette");
 }
 
-void FakePresenter::Present(WindowHandle window, const FrameView& frame) {
-  log_.Add("Present " + std::to_string(window) + " " + std::to_string(frame.size.width) + "x" +
-           std::to_string(frame.size.height));
-  lastFrame.assign(frame.pixels.begin(), frame.pixels.end());
+// "Present WINDOW WxH" and each rectangle as " L,T-R,B".
+void FakePresenter::Present(WindowHandle window, const FrameView& frame,
+                            std::span<const Rect> changed) {
+  std::string call = "Present " + std::to_string(window) + " " + std::to_string(frame.size.width) +
+                     "x" + std::to_string(frame.size.height);
+  const auto width = static_cast<std::size_t>(frame.size.width);
+  if (!(lastFrameSize == frame.size)) lastFrame.assign(frame.pixels.size(), 0);
+  for (const Rect& r : changed) {
+    call += " " + std::to_string(r.left) + "," + std::to_string(r.top) + "-" +
+            std::to_string(r.right) + "," + std::to_string(r.bottom);
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x) {
+        const std::size_t at = static_cast<std::size_t>(y) * width + static_cast<std::size_t>(x);
+        lastFrame[at] = frame.pixels[at];
+      }
+  }
+  log_.Add(call);
   lastFrameSize = frame.size;
+  lastRects.assign(changed.begin(), changed.end());
   ++framesPresented;
 }
 

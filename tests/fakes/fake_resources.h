@@ -33,13 +33,15 @@ class FakePresenter final : public FramePresenter {
 
   bool paletteFails = false;
   PaletteEntries palette;
+  // The window's picture: the presented rectangles copied in.
   std::vector<std::uint32_t> lastFrame;
   Size lastFrameSize;
+  std::vector<Rect> lastRects;
   int framesPresented = 0;
 
   bool SelectAnimPalette(DeviceContext desktop, const PaletteEntries& entries) override;
   void RestoreDesktopPalette() override;
-  void Present(WindowHandle window, const FrameView& frame) override;
+  void Present(WindowHandle window, const FrameView& frame, std::span<const Rect> changed) override;
 
  private:
   CallLog& log_;

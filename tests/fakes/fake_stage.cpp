@@ -49,4 +49,8 @@ void FakeStage::ComposeFrame(WindowHandle, bool musicEnabled) {
   ++framesComposed;
 }
 
+void FakeStage::PresentWholeFrame(WindowHandle) {
+  log_.Add("PresentWholeFrame");
+}
+
 }  // namespace qs3::fakes

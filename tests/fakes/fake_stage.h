@@ -31,6 +31,7 @@ class FakeStage final : public SaverStage {
   void InitPerformance() override;
   void ReleasePositionBlock() override;
   void ComposeFrame(WindowHandle window, bool musicEnabled) override;
+  void PresentWholeFrame(WindowHandle window) override;
 
  private:
   CallLog& log_;

@@ -5,12 +5,19 @@
     run.py [options] CASE...      run cases against the running displays
     run.py [options] cleanup      stop both displays and whatever a case left
     run.py list                   name every case
+    run.py [options] monitors-setup     start an Xorg with two monitors
+    run.py [options] monitors_CASE...   run cases against it
+    run.py [options] monitors-cleanup   stop it
+    run.py list-monitors                name every case of several monitors
 
 Options name the programs under test: --build-dir (default build/linux of
-this checkout), --qs3, --renderer (qs3_render) and --x11host. The displays
-live in BUILD/native_e2e/state.json between setup and cleanup; each case gets
-its own HOME, XDG_CONFIG_HOME and XDG_DATA_HOME under BUILD/native_e2e/cases.
-Python standard library only; needs Xvfb, xdotool, xwininfo, xprop, import.
+this checkout), --qs3, --renderer (qs3_render), --x11host and --sdl-monitors
+(the probe of SDL's displays). The displays
+live in BUILD/native_e2e/state.json between setup and cleanup (the Xorg in
+BUILD/native_e2e/monitors/state.json); each case gets its own HOME,
+XDG_CONFIG_HOME and XDG_DATA_HOME under BUILD/native_e2e/cases.
+Python standard library only; needs Xvfb, xdotool, xwininfo, xprop, import,
+and for the monitor cases Xorg (the dummy driver) and xrandr.
 """
 
 from __future__ import annotations
@@ -18,6 +25,7 @@ from __future__ import annotations
 import argparse
 import json
 import os
+import select
 import shutil
 import signal
 import subprocess
@@ -27,6 +35,11 @@ import time
 from pathlib import Path
 
 sys.dont_write_bytecode = True
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "common"))
+
+from xorg_monitors import (ONE_MONITOR, PRIMARY_LEFT, PRIMARY_RIGHT, ROOT_RGB,  # noqa: E402
+                           Layout, Monitor, XorgFailure, XorgMonitors, bounding_size,
+                           primary_first)
 
 REPO = Path(__file__).resolve().parents[2]
 DATA_DIR = REPO / "data"  # holds the signature file and QS3/BGM10.SSS
@@ -110,6 +123,11 @@ class Harness:
         self.renderer = (options.renderer or self.build_dir / "tools" / "qs3_render").resolve()
         self.x11host = (options.x11host or self.build_dir / "tests" / "native_e2e" /
                         "qs3_x11host").resolve()
+        self.sdl_monitors = (options.sdl_monitors or self.build_dir / "tests" / "native_e2e" /
+                             "qs3_sdl_monitors").resolve()
+        self.monitors_root = self.root / "monitors"
+        self.monitors_state = self.monitors_root / "state.json"
+        self.xorg: XorgMonitors | None = None
         self.displays: dict[str, str] = {}
         self.started: list[subprocess.Popen] = []
         self.case_dir = self.root / "cases" / "none"
@@ -175,6 +193,59 @@ class Harness:
                    f"Xvfb {entry['display']} is gone: run setup again")
             self.displays[name] = entry["display"]
         self.display = self.displays["main"]
+        self.make_case_dir(case)
+
+    # ----- the X server with several monitors -----------------------------
+
+    def monitors_setup(self) -> None:
+        for tool in ("Xorg", "xrandr", "xwininfo", "import"):
+            expect(shutil.which(tool) is not None, f"{tool} is not installed")
+        expect(self.sdl_monitors.exists(), f"{self.sdl_monitors} has not been built")
+        if self.monitors_state.exists():
+            self.monitors_cleanup()
+        server = XorgMonitors(self.monitors_root)
+        try:
+            display = server.start(PRIMARY_LEFT)
+        except XorgFailure as failure:
+            raise CaseFailure(str(failure)) from failure
+        self.monitors_state.write_text(json.dumps(server.state()))
+        print(f"Xorg {display} (pid {server.pid}) with two monitors, ready and laid out in "
+              f"{server.start_seconds:.2f} s")
+
+    def monitors_cleanup(self) -> None:
+        if not self.monitors_state.exists():
+            print("no Xorg to stop")
+            return
+        state = json.loads(self.monitors_state.read_text())
+        self.display = state["display"]
+        self.kill_strays()
+        server = XorgMonitors(self.monitors_root)
+        server.display, server.pid = state["display"], state["pid"]
+        server.stop()
+        self.monitors_state.unlink()
+        print(f"stopped Xorg {state['display']}")
+
+    def load_monitors(self, case: str) -> None:
+        expect(self.monitors_state.exists(), f"no {self.monitors_state}: run monitors-setup first")
+        try:
+            self.xorg = XorgMonitors.attach(self.monitors_root,
+                                            json.loads(self.monitors_state.read_text()))
+        except XorgFailure as failure:
+            raise CaseFailure(f"{failure}: run monitors-setup again") from failure
+        self.displays = {"monitors": self.xorg.display}
+        self.display = self.xorg.display
+        self.make_case_dir(case)
+
+    def use_layout(self, layout: Layout) -> None:
+        assert self.xorg is not None
+        try:
+            self.xorg.apply(layout)
+        except XorgFailure as failure:
+            raise CaseFailure(str(failure)) from failure
+        self.note("monitors " + ", ".join(f"{m.output} {m.width}x{m.height}+{m.x}+{m.y}"
+                                          f"{' primary' if m.primary else ''}" for m in layout))
+
+    def make_case_dir(self, case: str) -> None:
         self.case_dir = self.root / "cases" / case
         if self.case_dir.exists():
             shutil.rmtree(self.case_dir)
@@ -197,7 +268,7 @@ class Harness:
                 exe = os.readlink(proc / "exe")
             except OSError:
                 continue
-            mine = exe in (str(self.qs3), str(self.x11host))
+            mine = exe in (str(self.qs3), str(self.x11host), str(self.sdl_monitors))
             if mine and f"DISPLAY={self.display}".encode() in environ:
                 os.kill(int(proc.name), signal.SIGKILL)
 
@@ -352,11 +423,14 @@ class Harness:
 class X11Host:
     """A top-level window of the test's own, made by x11host."""
 
-    def __init__(self, h: Harness, width: int, height: int, x: int = 0, y: int = 0):
+    def __init__(self, h: Harness, width: int, height: int, x: int = 0, y: int = 0,
+                 background: int | None = None):
         self.h = h
         self.area = (x, y, width, height)
-        self.process = subprocess.Popen([str(h.x11host), str(width), str(height), str(x), str(y)],
-                                        env=h.env(), stdin=subprocess.PIPE,
+        argv = [str(h.x11host), str(width), str(height), str(x), str(y)]
+        if background is not None:
+            argv.append(f"{background:#08x}")
+        self.process = subprocess.Popen(argv, env=h.env(), stdin=subprocess.PIPE,
                                         stdout=subprocess.PIPE, text=True)
         h.started.append(self.process)
         line = self.process.stdout.readline().strip()
@@ -384,6 +458,73 @@ class X11Host:
     def destroy(self) -> None:
         self.ask("destroy", "destroyed=")
         self.h.note(f"host window {self.id} destroyed")
+
+
+class SdlMonitors:
+    """The SDL display probe (sdl_monitors.c) running `cover PLACEMENT`: one
+    full-screen window per display, each filled with its colour."""
+
+    COLOURS = (b"\xff\x00\x00", b"\x00\xff\x00", b"\x00\x00\xff", b"\xff\xff\x00")
+    WINDOW_TITLE = "QS3 monitor probe {}"
+
+    def __init__(self, h: Harness, placement: str):
+        self.h = h
+        self.process = subprocess.Popen([str(h.sdl_monitors), "cover", placement], env=h.env(),
+                                        stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+        h.started.append(self.process)
+        self.pending = b""
+        self.ready = self.read_until("ready=")
+        h.note(f"probe ready: {self.ready}")
+
+    def read_until(self, key: str, timeout: float = SHOW_TIMEOUT) -> list[str]:
+        """Its lines up to and including the first that starts with KEY."""
+        lines: list[str] = []
+        deadline = time.monotonic() + timeout
+        while True:
+            while b"\n" in self.pending:
+                line, self.pending = self.pending.split(b"\n", 1)
+                lines.append(line.decode(errors="replace").strip())
+                expect(not lines[-1].startswith("error="), f"the probe failed: {lines[-1]}")
+                if lines[-1].startswith(key):
+                    return lines
+            left = deadline - time.monotonic()
+            expect(left > 0, f"the probe printed no {key} within {timeout} s: {lines}")
+            readable, _, _ = select.select([self.process.stdout], [], [], left)
+            if readable:
+                chunk = os.read(self.process.stdout.fileno(), 4096)
+                if not chunk:
+                    raise CaseFailure(f"the probe ended ({self.h.wait_exit(self.process, 5)}) "
+                                      f"after {lines}")
+                self.pending += chunk
+
+    def ask(self, command: str) -> list[str]:
+        self.process.stdin.write(command.encode() + b"\n")
+        self.process.stdin.flush()
+        lines = self.read_until("reported=")
+        self.h.note(f"probe {command}: {lines}")
+        return lines
+
+    def quit(self) -> None:
+        self.process.stdin.write(b"quit\n")
+        self.process.stdin.flush()
+        expect(self.h.wait_exit(self.process, EXIT_TIMEOUT) == 0,
+               f"the probe did not end with 0 on quit ({self.process.poll()})")
+
+
+def sdl_displays(lines: list[str]) -> list[tuple[int, int, int, int]]:
+    """display=I X Y W H lines as (x, y, width, height), in SDL's order."""
+    found = [tuple(int(field) for field in line.split("=", 1)[1].split())
+             for line in lines if line.startswith("display=")]
+    expect([entry[0] for entry in found] == list(range(len(found))),
+           f"the displays come out of order: {found}")
+    return [entry[1:] for entry in found]
+
+
+def expect_displays(lines: list[str], monitors: Layout, what: str) -> None:
+    """SDL's displays are MONITORS, in that order."""
+    want = [monitor.area for monitor in monitors]
+    seen = sdl_displays(lines)
+    expect(seen == want, f"{what}: SDL's displays are {seen}, want {want}")
 
 
 # ----- shared steps -------------------------------------------------------
@@ -648,6 +789,103 @@ def fullscreen_frame_matches_renderer(h: Harness) -> None:
         time.sleep(0.2)
     raise CaseFailure(f"none of {shots} screenshots equals a renderer frame; nearest "
                       f"(differing pixels, tick): {nearest}")
+
+
+# A window over part of the quartet (performers 1 and 0 on the 640x480 screen)
+# for a second, mapped while all four are fully drawn and their fade-out is far
+# ahead; the saver must then show its whole frame again at once.
+COVER = (200, 150, 240, 180)  # x, y, width, height
+PREVIEW_COVER = (60, 30, 50, 50)  # over performer 0 in a 152x112 preview at 0,0
+COVER_SECONDS = 1.0
+COVER_COLOUR = 0xFF00FF
+STEADY_TICKS = range(70, 121)  # all four players drawn in full, the fade-out 5 s away
+AFTER_COVER = 1.5  # seconds: a screenshot must equal a frame this soon after the cover goes
+# The preview's small frames change over most of a player at each new step,
+# which would mend a hole within half a second: its check is quicker.
+AFTER_PREVIEW_COVER = 0.3
+
+
+def count_pixels(pixels: bytes, colour: int) -> int:
+    rgb = colour.to_bytes(3, "big")
+    return sum(1 for i in range(0, len(pixels), 3) if pixels[i:i + 3] == rgb)
+
+
+def rendered_frames(h: Harness, *args: str) -> dict[bytes, int]:
+    """The renderer's frames of ticks 0..189 that are not black, each with
+    the first tick that shows it."""
+    folder = h.render(*args, "--ticks", "0..189")
+    frames: dict[bytes, int] = {}
+    for path in sorted(folder.glob("tick_*.ppm")):
+        size, pixels = read_ppm(path)
+        if pixels.count(0) != len(pixels):
+            frames.setdefault(pixels, int(path.stem.split("_")[1]))
+    return frames
+
+
+def expect_repainted_after_cover(h: Harness, frames: dict[bytes, int],
+                                 area: tuple[int, int, int, int],
+                                 cover_area: tuple[int, int, int, int],
+                                 within: float = AFTER_COVER) -> None:
+    """Once AREA shows a frame of STEADY_TICKS, a magenta window covers
+    COVER_AREA for COVER_SECONDS; within WITHIN seconds of its going a
+    screenshot of AREA equals a frame: nothing left of the cover, nothing
+    black that should be drawn."""
+    deadline = time.monotonic() + MATCH_TIMEOUT
+    while frames.get(h.grab(*area)) not in STEADY_TICKS:
+        expect(time.monotonic() < deadline, f"no screenshot equalled a frame of ticks "
+               f"{STEADY_TICKS.start}..{STEADY_TICKS.stop - 1} within {MATCH_TIMEOUT} s")
+        time.sleep(0.2)
+    left, top, width, height = cover_area
+    cover = X11Host(h, width, height, left, top, background=COVER_COLOUR)
+    shown = 0
+    deadline = time.monotonic() + SHOW_TIMEOUT
+    while shown != width * height and time.monotonic() < deadline:
+        shown = count_pixels(h.grab(*cover_area), COVER_COLOUR)
+    expect(shown == width * height, f"the cover shows on {shown} of {width * height} pixels")
+    time.sleep(COVER_SECONDS)
+    cover.destroy()
+    deadline = time.monotonic() + within
+    shots = 0
+    while True:
+        pixels = h.grab(*area)
+        shots += 1
+        if pixels in frames:
+            print(f"screenshot {shots} after the cover equals the frame of tick {frames[pixels]}")
+            return
+        if time.monotonic() >= deadline:
+            break
+    best = min((differing_pixels(pixels, frame), tick) for frame, tick in frames.items())
+    write_ppm(h.case_dir / "shots" / "after_cover.ppm", (area[2], area[3]), pixels)
+    raise CaseFailure(f"none of {shots} screenshots in {within} s after the cover equals "
+                      f"a frame; nearest (differing pixels, tick): {best}, "
+                      f"{count_pixels(pixels, COVER_COLOUR)} pixels show the cover")
+
+
+def fullscreen_repaints_after_cover(h: Harness) -> None:
+    frames = rendered_frames(h, "--screen", f"{SMALL_SCREEN[0]}x{SMALL_SCREEN[1]}")
+    h.display = h.displays["small"]
+    h.mouse_to(5, 5)  # away from the cover, whose coming and going moves nothing
+    saver = h.start_qs3("/s")
+    window = h.wait_window(SAVER_TITLE, process=saver)["id"]
+    expect_repainted_after_cover(h, frames, (0, 0, *SMALL_SCREEN), COVER)
+    h.press_key(window)
+    expect_ends(h, saver, "a key press")
+
+
+def preview_repaints_after_cover(h: Harness) -> None:
+    """The preview's own X window is drawn again when uncovered: on 640x480
+    its frames are those of the renderer's preview."""
+    width, height = PREVIEW_SIZE
+    frames = rendered_frames(h, "--screen", f"{SMALL_SCREEN[0]}x{SMALL_SCREEN[1]}",
+                             "--preview", f"{width}x{height}")
+    h.display = h.displays["small"]
+    host = X11Host(h, width, height)
+    saver = h.start_qs3("/p", str(host.id))
+    h.wait_window(PREVIEW_TITLE, process=saver)
+    expect_repainted_after_cover(h, frames, (0, 0, width, height), PREVIEW_COVER,
+                                 AFTER_PREVIEW_COVER)
+    host.destroy()
+    expect_ends(h, saver, "its window was destroyed")
 
 
 # ----- the settings window ------------------------------------------------------
@@ -1049,6 +1287,153 @@ def hostile_settings(content: bytes | None):
     return case
 
 
+# ----- several monitors (Xorg with the dummy driver) -------------------------------
+
+PROBE_WINDOWED_SIZE = (640, 480)  # the size `cover undefined` asks for
+# A primary monitor below a wider one, in a size the server has no mode for.
+PRIMARY_BELOW = (Monitor("DUMMY0", 1000, 700, 0, 1080, True), Monitor("DUMMY1", 1920, 1080, 0, 0))
+
+
+def listed_monitors(h: Harness) -> set[Monitor]:
+    """RandR's own list of monitors (lines like " 0: +*DUMMY0 1280/339x1024/271+0+0  DUMMY0")."""
+    monitors = set()
+    for line in h.command(["xrandr", "--listmonitors"]).stdout.splitlines()[1:]:
+        _, flags_name, geometry, _ = line.split()
+        size, x, y = geometry.split("+")
+        width, height = (int(part.split("/")[0]) for part in size.split("x"))
+        monitors.add(Monitor(flags_name.lstrip("+*"), width, height, int(x), int(y),
+                             "*" in flags_name))
+    return monitors
+
+
+def fixture_lays_out_monitors(h: Harness) -> None:
+    """Each layout is what the server then reports, on a screen just large
+    enough, and a monitor no window covers shows the root colour."""
+    for layout in (ONE_MONITOR, PRIMARY_LEFT, PRIMARY_RIGHT, PRIMARY_BELOW, PRIMARY_LEFT):
+        h.use_layout(layout)
+        expect(listed_monitors(h) == set(layout),
+               f"the server lists {listed_monitors(h)}, want {set(layout)}")
+        root = h.window_info("-root")
+        size = (int(root["Width"]), int(root["Height"]))
+        expect(size == bounding_size(layout), f"the screen is {size}, want {bounding_size(layout)}")
+        for monitor in layout:
+            expect_filled(h, monitor, ROOT_RGB, "the root window")
+
+
+def sdl_reports_displays(layout: Layout):
+    """A fresh SDL lists the monitors, the primary one first, each with its
+    output's name, and no part of any taken (no panels: no window manager)."""
+    def case(h: Harness) -> None:
+        h.use_layout(layout)
+        lines = h.command([str(h.sdl_monitors), "report"]).stdout.splitlines()
+        h.note(f"SDL reports {lines}")
+        ordered = primary_first(layout)
+        expect_displays(lines, ordered, "a fresh SDL")
+        for index, monitor in enumerate(ordered):
+            x, y, width, height = monitor.area
+            for line in (f"usable={index} {x} {y} {width} {height}",
+                         f"display_name={index} {monitor.output}"):
+                expect(line in lines, f"SDL's report lacks {line!r}: {lines}")
+    return case
+
+
+def window_geometry(info: dict[str, str]) -> tuple[int, int, int, int]:
+    return (int(info["Absolute upper-left X"]), int(info["Absolute upper-left Y"]),
+            int(info["Width"]), int(info["Height"]))
+
+
+def expect_filled(h: Harness, monitor: Monitor, colour: bytes, what: str) -> None:
+    """Waits until every pixel of the monitor is COLOUR."""
+    want = colour * (monitor.width * monitor.height)
+    deadline = time.monotonic() + DRAW_TIMEOUT
+    while True:
+        seen = h.grab(*monitor.area)
+        if seen == want:
+            h.note(f"{monitor.output} is all {colour.hex()}")
+            return
+        if time.monotonic() > deadline:
+            other = sum(1 for i in range(0, len(seen), 3) if seen[i:i + 3] != colour)
+            raise CaseFailure(f"{what}: {other} pixels of {monitor.output} "
+                              f"({monitor.width}x{monitor.height}+{monitor.x}+{monitor.y}) "
+                              f"are not {colour.hex()}")
+        time.sleep(0.3)
+
+
+def sdl_windows_cover_displays(layout: Layout):
+    """A FULLSCREEN_DESKTOP window made at a display's bounds covers exactly
+    that monitor, every pixel."""
+    def case(h: Harness) -> None:
+        h.use_layout(layout)
+        probe = SdlMonitors(h, "bounds")
+        ordered = primary_first(layout)
+        expect_displays(probe.ready, ordered, "the probe")
+        for index, monitor in enumerate(ordered):
+            info = h.wait_window(SdlMonitors.WINDOW_TITLE.format(index))
+            expect(window_geometry(info) == monitor.area,
+                   f"window {index} is at {window_geometry(info)}, want {monitor.area}")
+        for index, monitor in enumerate(ordered):
+            expect_filled(h, monitor, SdlMonitors.COLOURS[index], f"window {index}")
+        probe.quit()
+    return case
+
+
+def sdl_undefined_position_keeps_windowed_size(h: Harness) -> None:
+    """SDL_WINDOWPOS_UNDEFINED_DISPLAY(I) puts the window on display I, but
+    with no window manager to make it full screen the X window keeps the
+    windowed size, centred there, while SDL reports it at the display's
+    bounds."""
+    layout = PRIMARY_RIGHT
+    h.use_layout(layout)
+    probe = SdlMonitors(h, "undefined")
+    for index, monitor in enumerate(primary_first(layout)):
+        claimed = f"window={index} {' '.join(map(str, monitor.area))} {index}"
+        expect(claimed in probe.ready, f"SDL does not claim {claimed!r}: {probe.ready}")
+        width, height = PROBE_WINDOWED_SIZE
+        want = (monitor.x + (monitor.width - width) // 2,
+                monitor.y + (monitor.height - height) // 2, width, height)
+        info = h.wait_window(SdlMonitors.WINDOW_TITLE.format(index))
+        expect(window_geometry(info) == want,
+               f"window {index} is at {window_geometry(info)}, want {want}")
+        corner = h.grab(monitor.x, monitor.y, 1, 1)
+        expect(corner == ROOT_RGB, f"the corner of {monitor.output} is {corner.hex()}, not "
+                                   f"the root's {ROOT_RGB.hex()}: something covers it")
+    probe.quit()
+
+
+def sdl_layout_change(first: Layout, second: Layout):
+    """What a running SDL 2.26 makes of a change from FIRST to SECOND: an
+    output that comes on is a new display (SDL_DISPLAYEVENT_CONNECTED, with its
+    bounds); a move or an output switched off goes unseen (no event, the old
+    bounds) until SDL's video restarts."""
+    def case(h: Harness) -> None:
+        h.use_layout(first)
+        probe = SdlMonitors(h, "bounds")
+        h.use_layout(second)
+        lines = probe.ask("report")
+        known = {monitor.output for monitor in first}
+        added = tuple(monitor for monitor in primary_first(second) if monitor.output not in known)
+        events = [line for line in lines if line.startswith("event=display")]
+        want_events = [f"event=display {len(first) + k} connected" for k in range(len(added))]
+        expect(events == want_events, f"display events {events}, want {want_events}")
+        expect_displays(lines, primary_first(first) + added, "SDL after the change")
+        expect_displays(probe.ask("reinit"), primary_first(second), "SDL after its video restarted")
+        probe.quit()
+    return case
+
+
+MONITOR_CASES = {
+    "monitors_fixture_layouts": fixture_lays_out_monitors,
+    "monitors_sdl_displays_primary_left": sdl_reports_displays(PRIMARY_LEFT),
+    "monitors_sdl_displays_primary_right": sdl_reports_displays(PRIMARY_RIGHT),
+    "monitors_sdl_windows_cover_primary_left": sdl_windows_cover_displays(PRIMARY_LEFT),
+    "monitors_sdl_windows_cover_primary_right": sdl_windows_cover_displays(PRIMARY_RIGHT),
+    "monitors_sdl_undefined_position_windowed": sdl_undefined_position_keeps_windowed_size,
+    "monitors_sdl_display_added": sdl_layout_change(ONE_MONITOR, PRIMARY_LEFT),
+    "monitors_sdl_display_removed": sdl_layout_change(PRIMARY_LEFT, ONE_MONITOR),
+    "monitors_sdl_sides_swapped": sdl_layout_change(PRIMARY_LEFT, PRIMARY_RIGHT),
+}
+
+
 CASES = {
     "fullscreen_covers_and_key_ends": fullscreen_covers_and_key_ends,
     "fullscreen_diagonal_move_ends": fullscreen_diagonal_move_ends,
@@ -1064,6 +1449,8 @@ CASES = {
     "xscreensaver_bad_window": xscreensaver_bad_window,
     "xscreensaver_runs_the_module": xscreensaver_runs_the_module,
     "fullscreen_frame_matches_renderer": fullscreen_frame_matches_renderer,
+    "fullscreen_repaints_after_cover": fullscreen_repaints_after_cover,
+    "preview_repaints_after_cover": preview_repaints_after_cover,
     "settings_window_shape": settings_window_shape,
     "settings_no_argument_opens": settings_no_argument_opens,
     "settings_switch_then_ok_saves": settings_switch_then_ok_saves,
@@ -1085,10 +1472,13 @@ CASES = {
 def run_case(h: Harness, name: str) -> bool:
     print(f"--- {name}")
     try:
-        h.load_state(name)
+        if name in MONITOR_CASES:
+            h.load_monitors(name)
+        else:
+            h.load_state(name)
         h.kill_strays()
         h.log.clear()
-        CASES[name](h)
+        {**CASES, **MONITOR_CASES}[name](h)
         print(f"ok {name}")
         return True
     except CaseFailure as failure:
@@ -1112,23 +1502,27 @@ def main() -> int:
     parser.add_argument("--qs3", type=Path)
     parser.add_argument("--renderer", type=Path)
     parser.add_argument("--x11host", type=Path)
-    parser.add_argument("names", nargs="+", help="setup, cleanup, list or case names")
+    parser.add_argument("--sdl-monitors", type=Path)
+    parser.add_argument("names", nargs="+", help="setup, cleanup, list, monitors-setup, "
+                        "monitors-cleanup, list-monitors or case names")
     options = parser.parse_args()
     if options.names == ["list"]:
         print("\n".join(CASES))
         return 0
+    if options.names == ["list-monitors"]:
+        print("\n".join(MONITOR_CASES))
+        return 0
     h = Harness(options)
-    try:
-        if options.names == ["setup"]:
-            h.setup()
+    fixtures = {"setup": h.setup, "cleanup": h.cleanup, "monitors-setup": h.monitors_setup,
+                "monitors-cleanup": h.monitors_cleanup}
+    if len(options.names) == 1 and options.names[0] in fixtures:
+        try:
+            fixtures[options.names[0]]()
             return 0
-        if options.names == ["cleanup"]:
-            h.cleanup()
-            return 0
-    except CaseFailure as failure:
-        print(f"FAILED {options.names[0]}: {failure}")
-        return 1
-    unknown = [name for name in options.names if name not in CASES]
+        except CaseFailure as failure:
+            print(f"FAILED {options.names[0]}: {failure}")
+            return 1
+    unknown = [name for name in options.names if name not in CASES and name not in MONITOR_CASES]
     if unknown:
         parser.error(f"unknown case {', '.join(unknown)}; try: run.py list")
     results = [run_case(h, name) for name in options.names]

@@ -2,9 +2,11 @@
  * window to draw into (/p ID, --window-id ID, XSCREENSAVER_WINDOW) and then
  * destroy while qs3 still runs, which xdotool cannot do.
  *
- *     x11host WIDTH HEIGHT [X Y]
+ *     x11host WIDTH HEIGHT [X Y [BACKGROUND]]
  *
- * It prints "window=ID" (decimal) once the window is mapped, then reads
+ * BACKGROUND is the window's colour as 0xRRGGBB (default black), so that a
+ * test can see it on the screen, say over another window. It prints
+ * "window=ID" (decimal) once the window is mapped, then reads
  * commands from standard input, one a line:
  *     children   prints "children=N" and "child=ID WxH+X+Y NAME" for each child
  *     destroy    destroys the window and prints "destroyed=1"
@@ -21,20 +23,20 @@
 #include <stdlib.h>
 #include <string.h>
 
-static int ignore_x_error(Display *display, XErrorEvent *event) {
+static int ignore_x_error(Display* display, XErrorEvent* event) {
   (void)display;
   (void)event;
   return 0;
 }
 
-static void print_children(Display *display, Window window) {
+static void print_children(Display* display, Window window) {
   Window root = 0, parent = 0, *children = NULL;
   unsigned int count = 0;
   if (XQueryTree(display, window, &root, &parent, &children, &count) == 0) count = 0;
   printf("children=%u\n", count);
   for (unsigned int i = 0; i < count; ++i) {
     XWindowAttributes attributes;
-    char *name = NULL;
+    char* name = NULL;
     if (XGetWindowAttributes(display, children[i], &attributes) == 0) continue;
     XFetchName(display, children[i], &name);
     printf("child=%lu %dx%d+%d+%d %s %s\n", (unsigned long)children[i], attributes.width,
@@ -46,7 +48,7 @@ static void print_children(Display *display, Window window) {
 }
 
 static int close_window(Window window) {
-  Display *display = XOpenDisplay(NULL);
+  Display* display = XOpenDisplay(NULL);
   if (display == NULL) {
     fprintf(stderr, "x11host: cannot open the display\n");
     return 1;
@@ -65,19 +67,21 @@ static int close_window(Window window) {
   return 0;
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   if (argc == 3 && strcmp(argv[1], "close") == 0) {
     return close_window((Window)strtoul(argv[2], NULL, 0));
   }
-  if (argc != 3 && argc != 5) {
-    fprintf(stderr, "usage: x11host WIDTH HEIGHT [X Y]\n");
+  if (argc != 3 && argc != 5 && argc != 6) {
+    fprintf(stderr, "usage: x11host WIDTH HEIGHT [X Y [BACKGROUND]]\n");
     return 2;
   }
   const unsigned width = (unsigned)strtoul(argv[1], NULL, 10);
   const unsigned height = (unsigned)strtoul(argv[2], NULL, 10);
-  const int x = argc == 5 ? atoi(argv[3]) : 0;
-  const int y = argc == 5 ? atoi(argv[4]) : 0;
-  Display *display = XOpenDisplay(NULL);
+  const int x = argc >= 5 ? atoi(argv[3]) : 0;
+  const int y = argc >= 5 ? atoi(argv[4]) : 0;
+  /* 24-bit true colour, as Xvfb's screens are: the pixel is the colour. */
+  const unsigned long background = argc == 6 ? strtoul(argv[5], NULL, 16) : 0;
+  Display* display = XOpenDisplay(NULL);
   if (display == NULL) {
     fprintf(stderr, "x11host: cannot open the display\n");
     return 1;
@@ -85,7 +89,8 @@ int main(int argc, char **argv) {
   XSetErrorHandler(ignore_x_error);
   const int screen = DefaultScreen(display);
   Window window = XCreateSimpleWindow(display, RootWindow(display, screen), x, y, width, height, 0,
-                                      BlackPixel(display, screen), BlackPixel(display, screen));
+                                      BlackPixel(display, screen),
+                                      argc == 6 ? background : BlackPixel(display, screen));
   XStoreName(display, window, "qs3 test host");
   /* Without a window manager the requested place is kept as it is. */
   XSizeHints hints;

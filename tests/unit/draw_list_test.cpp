@@ -15,11 +15,11 @@ constexpr int kSide = 8;
 SpriteSheets MakeSheets() {
   SpriteSheets sheets;
   for (int s = 0; s < kSheetCount; ++s) {
-    PixelBuffer mask(kSide, kSide, kBlack);
-    PixelBuffer colour(kSide, kSide, kInk + static_cast<std::uint32_t>(s));
-    mask.At(0, 0) = kWhite;
-    colour.At(0, 0) = kBlack;
-    sheets[static_cast<std::size_t>(s)] = {std::move(mask), std::move(colour)};
+    SpriteSheet& sheet = sheets[static_cast<std::size_t>(s)];
+    sheet.indices = IndexPlane(kSide, kSide);
+    for (int y = 0; y < kSide; ++y)
+      for (int x = 0; x < kSide; ++x) sheet.indices.At(x, y) = (x || y) ? 1 : 0;
+    sheet.colours[1] = kInk + static_cast<std::uint32_t>(s);
   }
   return sheets;
 }

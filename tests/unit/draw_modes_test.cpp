@@ -2,6 +2,7 @@
 // every draw mode, pixel by pixel.
 #include "graphics/draw_modes.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -17,6 +18,7 @@
 namespace qs3 {
 namespace {
 
+using ::testing::ElementsAre;
 using Bytes = std::vector<std::uint8_t>;
 using IndexOf = std::function<std::uint8_t(int x, int y)>;
 
@@ -134,16 +136,20 @@ TEST_P(ScaledSheet, SizeAndPureMask) {
   };
   const PackedDib dib = DecodeFixture(c.width, c.height, indexOf);
   const SpriteSheet sheet = MakeSpriteSheet(dib, c.scaleFactor);
-  ASSERT_EQ(sheet.mask.Width(), c.expectedWidth);
-  ASSERT_EQ(sheet.mask.Height(), c.expectedHeight);
-  ASSERT_EQ(sheet.colour.Width(), c.expectedWidth);
-  ASSERT_EQ(sheet.colour.Height(), c.expectedHeight);
-  for (int y = 0; y < sheet.mask.Height(); ++y)
-    for (int x = 0; x < sheet.mask.Width(); ++x) {
-      const std::uint32_t maskPixel = sheet.mask.At(x, y);
+  ASSERT_EQ(sheet.Width(), c.expectedWidth);
+  ASSERT_EQ(sheet.Height(), c.expectedHeight);
+  // The plane drops the same rows and columns as the 32-bit bitmaps do.
+  const PixelBuffer mask = ScaleBitmap(MakeMaskBitmap(dib), c.scaleFactor);
+  const PixelBuffer colour = ScaleBitmap(MakeColourBitmap(dib), c.scaleFactor);
+  ASSERT_EQ(mask.Width(), c.expectedWidth);
+  ASSERT_EQ(colour.Height(), c.expectedHeight);
+  for (int y = 0; y < sheet.Height(); ++y)
+    for (int x = 0; x < sheet.Width(); ++x) {
+      const std::uint32_t maskPixel = sheet.MaskAt(x, y);
       ASSERT_TRUE(maskPixel == kBlack || maskPixel == kWhite) << x << "," << y;
-      // Mask and colour drop the same rows and columns.
-      ASSERT_EQ(maskPixel == kWhite, sheet.colour.At(x, y) == kBlack) << x << "," << y;
+      ASSERT_EQ(maskPixel == kWhite, sheet.ColourAt(x, y) == kBlack) << x << "," << y;
+      ASSERT_EQ(maskPixel, mask.At(x, y)) << x << "," << y;
+      ASSERT_EQ(sheet.ColourAt(x, y), colour.At(x, y)) << x << "," << y;
     }
 }
 
@@ -167,9 +173,39 @@ TEST(DrawModesSheet, ScaledCopyPicksTruncatedNearestPixels) {
     for (int x = 0; x < 4; ++x) source.At(x, y) = static_cast<std::uint32_t>(x + 10 * y);
   const PixelBuffer threeQuarters = ScaleBitmap(source, 750);
   ASSERT_EQ(threeQuarters.Width(), 3);
-  EXPECT_EQ(threeQuarters.Pixels(), (std::vector<std::uint32_t>{0, 1, 2, 10, 11, 12, 20, 21, 22}));
+  EXPECT_THAT(threeQuarters.Pixels(), ElementsAre(0, 1, 2, 10, 11, 12, 20, 21, 22));
   const PixelBuffer half = ScaleBitmap(source, 500);
-  EXPECT_EQ(half.Pixels(), (std::vector<std::uint32_t>{0, 2, 20, 22}));
+  EXPECT_THAT(half.Pixels(), ElementsAre(0, 2, 20, 22));
+  // A sheet's index plane is resampled alike.
+  IndexPlane plane(4, 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) plane.At(x, y) = static_cast<std::uint8_t>(x + 10 * y);
+  EXPECT_THAT(ScalePlane(plane, 750).Indices(), ElementsAre(0, 1, 2, 10, 11, 12, 20, 21, 22));
+  EXPECT_THAT(ScalePlane(plane, 500).Indices(), ElementsAre(0, 2, 20, 22));
+}
+
+TEST(DrawModesSheet, SheetReadsMaskAndColourFromOneIndexPlane) {
+  const PackedDib dib = DecodeFixture(kSheetSide, kSheetSide, SpriteIndex);
+  const SpriteSheet sheet = MakeSpriteSheet(dib, kFullSizeScale);
+  const PixelBuffer colour = MakeColourBitmap(dib);
+  const PixelBuffer mask = MakeMaskBitmap(dib);
+  for (int y = 0; y < kSheetSide; ++y)
+    for (int x = 0; x < kSheetSide; ++x) {
+      EXPECT_EQ(sheet.indices.At(x, y), SpriteIndex(x, y)) << x << "," << y;
+      EXPECT_EQ(sheet.MaskAt(x, y), mask.At(x, y)) << x << "," << y;
+      EXPECT_EQ(sheet.ColourAt(x, y), colour.At(x, y)) << x << "," << y;
+    }
+}
+
+TEST(DrawModesSheet, IndicesBeyondAShortColourTablePaintBlack) {
+  PackedDib dib = DecodeFixture(2, 1, [](int x, int) { return x == 0 ? 3 : 200; });
+  dib.colourCount = 100;
+  const SheetColours colours = MakeSheetColours(dib);
+  EXPECT_EQ(colours[0], kBlack);
+  EXPECT_EQ(colours[3], ColourOf(3));
+  EXPECT_EQ(colours[99], ColourOf(99));
+  EXPECT_EQ(colours[100], kBlack);
+  EXPECT_EQ(colours[200], kBlack);
 }
 
 // ---------------------------------------------------------------------------

@@ -50,7 +50,7 @@ TEST_F(GraphicsStateTest, BuildsPaletteMasksThenColoursThenTimerInOrder) {
   EXPECT_EQ(state.timerId, 100);
   EXPECT_EQ(state.composeBuffer, PixelBuffer(800, 600, kBlack));
   EXPECT_EQ(state.stageBuffer, PixelBuffer(800, 600, kBlack));
-  EXPECT_EQ(state.sheets[2].colour.Height(), 512);  // sheet 2 is resource 113
+  EXPECT_EQ(state.sheets[2].Height(), 512);  // sheet 2 is resource 113
 }
 
 TEST_F(GraphicsStateTest, ReleaseStopsTheTimerAndPutsThePaletteBackOnce) {
@@ -58,7 +58,7 @@ TEST_F(GraphicsStateTest, ReleaseStopsTheTimerAndPutsThePaletteBackOnce) {
   Release();
   EXPECT_THAT(log.calls, ElementsAre("KillTimer 100", "RestoreDesktopPalette"));
   EXPECT_TRUE(state.composeBuffer.Empty());
-  EXPECT_TRUE(state.sheets[0].mask.Empty());
+  EXPECT_TRUE(state.sheets[0].indices.Empty());
   Release();
   EXPECT_THAT(log.calls, IsEmpty());
 }
@@ -113,8 +113,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(GraphicsStateTest, PreviewSheetsAreShrunkByTheScaleFactor) {
   ASSERT_TRUE(Init({SaverMode::Preview, {152, 112}, 190}));
-  EXPECT_EQ(state.sheets[0].mask.Width(), 121);     // 640 * 0.190
-  EXPECT_EQ(state.sheets[0].colour.Height(), 145);  // 768 * 0.190
+  EXPECT_EQ(state.sheets[0].Width(), 121);   // 640 * 0.190
+  EXPECT_EQ(state.sheets[0].Height(), 145);  // 768 * 0.190
   EXPECT_EQ(state.composeBuffer.Width(), 152);
 }
 

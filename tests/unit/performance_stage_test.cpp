@@ -13,7 +13,11 @@
 namespace qs3 {
 namespace {
 
+using ::testing::Contains;
+using ::testing::Each;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 constexpr WindowHandle kWindow = 0x5000;
 
@@ -69,19 +73,65 @@ class PerformanceStageTest : public ::testing::Test {
   std::optional<PerformanceStage> performance;
 };
 
-TEST_F(PerformanceStageTest, FullScreenFrameSwitchesTheInputMethodOffThenPresentsTheWholeStage) {
+TEST_F(PerformanceStageTest, FullScreenFrameSwitchesTheInputMethodOffAndTheFirstIsWhole) {
   PerformanceStage& stage = Start(SaverMode::FullScreen, {800, 600}, 1000);
   stage.ComposeFrame(kWindow, false);
   stage.ComposeFrame(kWindow, false);
-  EXPECT_THAT(log.calls, ElementsAre("EnableIME 0", "Present 20480 800x600", "EnableIME 0",
-                                     "Present 20480 800x600"));
-  EXPECT_EQ(presenter.lastFrame, stage.ComposeBuffer().Pixels());
+  // Tick 0 draws nothing yet but is the first frame; tick 1 fades performer 0
+  // in at 358,151 (160 x 256) and presents only where that changed.
+  ASSERT_EQ(log.calls.size(), 4u);
+  EXPECT_THAT(std::vector(log.calls.begin(), log.calls.begin() + 3),
+              ElementsAre("EnableIME 0", "Present 20480 800x600 0,0-800,600", "EnableIME 0"));
+  ASSERT_EQ(presenter.lastRects.size(), 1u);
+  const Rect changed = presenter.lastRects[0];
+  EXPECT_GE(changed.left, 358);
+  EXPECT_GE(changed.top, 151);
+  EXPECT_LE(changed.right, 358 + 160);
+  EXPECT_LE(changed.bottom, 151 + 256);
+  EXPECT_EQ(log.calls[3], "Present 20480 800x600 " + std::to_string(changed.left) + "," +
+                              std::to_string(changed.top) + "-" + std::to_string(changed.right) +
+                              "," + std::to_string(changed.bottom));
+  EXPECT_TRUE(std::equal(presenter.lastFrame.begin(), presenter.lastFrame.end(),
+                         stage.ComposeBuffer().Pixels().begin(),
+                         stage.ComposeBuffer().Pixels().end()));
+}
+
+TEST_F(PerformanceStageTest, TickThatChangesNoPixelPresentsNothing) {
+  PerformanceStage& stage = Start(SaverMode::FullScreen, {800, 600}, 1000);
+  // From tick 180 all four are faded out; until the restart at tick 190 each
+  // tick erases them from a black stage and draws them at fade 9.
+  for (int tick = 0; tick <= 181; ++tick) stage.ComposeFrame(kWindow, false);
+  log.Clear();
+  for (int tick = 182; tick <= 188; ++tick) stage.ComposeFrame(kWindow, false);
+  EXPECT_THAT(log.calls, Each("EnableIME 0"));
+  EXPECT_TRUE(stage.LastChanges().empty());
+}
+
+TEST_F(PerformanceStageTest, RepaintPresentsTheWholeFrameAsItStands) {
+  PerformanceStage& stage = Start(SaverMode::FullScreen, {800, 600}, 1000);
+  for (int tick = 0; tick <= 30; ++tick) stage.ComposeFrame(kWindow, false);
+  log.Clear();
+  stage.PresentWholeFrame(kWindow);
+  EXPECT_THAT(log.calls, ElementsAre("Present 20480 800x600 0,0-800,600"));
+  EXPECT_TRUE(std::equal(presenter.lastFrame.begin(), presenter.lastFrame.end(),
+                         stage.ComposeBuffer().Pixels().begin(),
+                         stage.ComposeBuffer().Pixels().end()));
+  stage.ReleaseGraphics(kWindow);
+  log.Clear();
+  stage.PresentWholeFrame(kWindow);
+  EXPECT_THAT(log.calls, Not(Contains(HasSubstr("Present"))));
+}
+
+TEST_F(PerformanceStageTest, NoRepaintBeforeTheGraphicsAreBuilt) {
+  PerformanceStage stage(GraphicsServices{resources, presenter, host}, noMusic);
+  stage.PresentWholeFrame(kWindow);
+  EXPECT_TRUE(log.calls.empty());
 }
 
 TEST_F(PerformanceStageTest, PreviewFrameLeavesTheInputMethodAlone) {
   PerformanceStage& stage = Start(SaverMode::Preview, {152, 112}, 190);
   stage.ComposeFrame(kWindow, false);
-  EXPECT_THAT(log.calls, ElementsAre("Present 20480 152x112"));
+  EXPECT_THAT(log.calls, ElementsAre("Present 20480 152x112 0,0-152,112"));
 }
 
 TEST_F(PerformanceStageTest, MusicPositionIsFollowedOnlyWhileMusicIsOn) {

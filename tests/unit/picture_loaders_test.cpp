@@ -2,6 +2,7 @@
 // tiny hand-made pictures, and resources that are missing or refused.
 #include "graphics/picture_loaders.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "common/packed_dib_encode.h"
@@ -9,6 +10,8 @@
 
 namespace qs3 {
 namespace {
+
+using ::testing::ElementsAre;
 
 class PictureLoadersTest : public ::testing::Test {
  protected:
@@ -52,8 +55,18 @@ TEST_F(PictureLoadersTest, ColourAndMaskVersionsOfATinyPicture) {
   ASSERT_TRUE(colour && mask);
   EXPECT_EQ(colour->At(0, 0), kBlack);
   EXPECT_EQ(colour->At(1, 1), MakePixel(200, 100, 50));
-  EXPECT_EQ(mask->Pixels(), (std::vector<std::uint32_t>{kWhite, kBlack, kBlack, kWhite, kBlack,
-                                                        kBlack, kBlack, kBlack}));
+  EXPECT_THAT(mask->Pixels(),
+              ElementsAre(kWhite, kBlack, kBlack, kWhite, kBlack, kBlack, kBlack, kBlack));
+}
+
+TEST_F(PictureLoadersTest, SheetIndicesAndColoursOfATinyPicture) {
+  resources.resources[7] = TinyPicture();
+  const auto indices = LoadSheetIndices(resources, 7, SaverMode::FullScreen, 1000);
+  const auto colours = LoadSheetColours(resources, 7);
+  ASSERT_TRUE(indices && colours);
+  EXPECT_THAT(indices->Indices(), ElementsAre(0, 1, 2, 0, 3, 4, 5, 6));
+  EXPECT_EQ((*colours)[0], kBlack);  // the stored entry 0 is not black
+  EXPECT_EQ((*colours)[4], MakePixel(200, 100, 50));
 }
 
 struct ScaleCase {
@@ -69,6 +82,13 @@ TEST_P(LoadedSize, ShrinksOnlyOutsideFullScreenAndConfigure) {
   const auto mask = LoadPackedBitmap(resources, kSheet0Resource, true, c.mode, c.scaleFactor);
   ASSERT_TRUE(mask);
   EXPECT_EQ((Size{mask->Width(), mask->Height()}), c.expected);
+}
+
+TEST_P(LoadedSize, SheetIndicesShrinkAsTheBitmapsDo) {
+  const ScaleCase& c = GetParam();
+  const auto indices = LoadSheetIndices(resources, kSheet0Resource, c.mode, c.scaleFactor);
+  ASSERT_TRUE(indices);
+  EXPECT_EQ((Size{indices->Width(), indices->Height()}), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -95,6 +115,8 @@ TEST_F(PictureLoadersTest, NullMissingAndRefusedResourcesGiveNone) {
     EXPECT_FALSE(LoadPackedPalette(resources, id)) << id;
     EXPECT_FALSE(LoadPackedBitmap(resources, id, false, SaverMode::FullScreen, 1000)) << id;
     EXPECT_FALSE(LoadPackedBitmap(resources, id, true, SaverMode::Preview, 500)) << id;
+    EXPECT_FALSE(LoadSheetIndices(resources, id, SaverMode::FullScreen, 1000)) << id;
+    EXPECT_FALSE(LoadSheetColours(resources, id)) << id;
   }
 }
 

@@ -326,6 +326,35 @@ TEST_F(SaverWindowTest, NothingRunsTwiceAfterTheTeardown) {
   EXPECT_EQ(stage.framesComposed, 0);
 }
 
+TEST_F(SaverWindowTest, RepaintShowsTheWholeFrameWhileTheGraphicsAreUp) {
+  SetPassword(0);
+  Create(SaverMode::FullScreen);
+  log.Clear();
+  window->OnPaint();
+  // Under the password prompt the window is still drawn when uncovered.
+  passwords.duringPrompt = [&] { window->OnPaint(); };
+  window->OnInput(InputMessage::KeyDown);
+  EXPECT_EQ(std::count(log.calls.begin(), log.calls.end(), "PresentWholeFrame"), 2);
+
+  passwords.verifyResult = 1;
+  passwords.duringPrompt = nullptr;
+  window->OnInput(InputMessage::KeyDown);
+  ASSERT_TRUE(window->tornDown());
+  log.Clear();
+  window->OnPaint();
+  EXPECT_THAT(log.calls, ElementsAre());
+}
+
+TEST_F(SaverWindowTest, NoRepaintWithoutGraphics) {
+  stage.initGraphicsFails = true;
+  SetPassword(0);
+  Create(SaverMode::FullScreen);
+  ASSERT_FALSE(window->tornDown());
+  log.Clear();
+  window->OnPaint();
+  EXPECT_THAT(log.calls, ElementsAre());
+}
+
 TEST_F(SaverWindowTest, InputAndDestroyDuringThePromptDoNotStartASecondCheck) {
   SetPassword(0);
   Create(SaverMode::FullScreen);

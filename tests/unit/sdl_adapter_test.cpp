@@ -7,6 +7,7 @@
 
 #include "frontends/sdl/launch_args.h"
 #include "frontends/sdl/native_paths.h"
+#include "frontends/sdl/timer_schedule.h"
 #include "frontends/sdl/wave_stream.h"
 
 namespace qs3::sdl {
@@ -150,6 +151,55 @@ TEST(WaveStreamTest, AResetSilencesAndANewStartPlaysFromTheBeginning) {
   stream.Start(music, false);
   EXPECT_EQ(Take(stream, 2), (std::vector<std::uint8_t>{1, 2}));
   EXPECT_EQ(stream.Position(), 2u);
+}
+
+// --- Timers as deadlines ---
+
+using Due = TimerSchedule::Due;
+
+TEST(TimerScheduleTest, FiresEveryPeriodOnThePhaseOfItsStart) {
+  TimerSchedule timers;
+  EXPECT_EQ(timers.UntilNext(0), std::nullopt);
+  timers.Start(7, 100, 100, 1000);
+  EXPECT_EQ(timers.UntilNext(1000), 100u);
+  EXPECT_EQ(timers.TakeDue(1099), std::nullopt);
+  EXPECT_EQ(timers.TakeDue(1100), (Due{7, 100}));
+  EXPECT_EQ(timers.TakeDue(1100), std::nullopt);
+  EXPECT_EQ(timers.UntilNext(1130), 70u);
+  // A wake 30 ms late does not push the later ticks back.
+  EXPECT_EQ(timers.TakeDue(1230), (Due{7, 100}));
+  EXPECT_EQ(timers.UntilNext(1230), 70u);
+  EXPECT_EQ(timers.UntilNext(1400), 0u);
+}
+
+TEST(TimerScheduleTest, TicksMissedWhileBusyAreNotMadeUp) {
+  TimerSchedule timers;
+  timers.Start(1, 100, 100, 0);
+  EXPECT_EQ(timers.TakeDue(550), (Due{1, 100}));
+  EXPECT_EQ(timers.TakeDue(550), std::nullopt);
+  EXPECT_EQ(timers.UntilNext(550), 100u);
+}
+
+TEST(TimerScheduleTest, StartReplacesStopRemovesAndTheSoonestFiresFirst) {
+  TimerSchedule timers;
+  timers.Start(1, 100, 100, 0);
+  timers.Start(2, 100, 50, 0);
+  timers.Start(1, 5, 0, 0);  // a period of 0 counts as 1 ms
+  EXPECT_EQ(timers.UntilNext(0), 1u);
+  EXPECT_EQ(timers.TakeDue(100), (Due{1, 5}));
+  EXPECT_EQ(timers.TakeDue(100), (Due{2, 100}));
+  EXPECT_EQ(timers.TakeDue(100), (Due{1, 100}));
+  EXPECT_EQ(timers.TakeDue(100), std::nullopt);
+  timers.Start(1, 100, 30, 100);
+  EXPECT_EQ(timers.UntilNext(100), 1u);
+  timers.Stop(1, 5);
+  EXPECT_EQ(timers.UntilNext(100), 30u);
+  timers.Stop(1, 100);
+  timers.Stop(2, 100);
+  timers.Stop(3, 100);  // none such: nothing happens
+  EXPECT_TRUE(timers.Empty());
+  EXPECT_EQ(timers.UntilNext(100), std::nullopt);
+  EXPECT_EQ(timers.TakeDue(1000), std::nullopt);
 }
 
 }  // namespace

@@ -3,15 +3,19 @@
 //   qs3_artgen RESOURCE_DIR PNG_DIR
 //
 // RESOURCE_DIR receives the PackedDib pictures and the icon that the
-// resource script embeds; PNG_DIR receives a PNG of each picture for review.
+// resource script embeds, and the installer's BMP pictures; PNG_DIR receives
+// a PNG of each palette picture for review.
 // The output depends only on the sources (and the installed cairo and fonts),
 // so the same machine always writes the same bytes.
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "artgen/dialog/dialog_art.h"
 #include "artgen/dialog/icon_art.h"
+#include "artgen/installer/installer_art.h"
 #include "artgen/sheets/sprite_sheets.h"
 #include "common/indexed_image.h"
 #include "common/packed_dib_encode.h"
@@ -32,6 +36,17 @@ bool WritePicture(const IndexedImage& image, const std::string& name, const fs::
   }
   std::printf("%-14s %4d x %-4d %7zu bytes\n", name.c_str(), image.width, image.height,
               packed->size());
+  return true;
+}
+
+bool WriteBitmap(const std::vector<std::uint8_t>& bmp, const char* name,
+                 const fs::path& resourceDir) {
+  std::string error;
+  if (!qs3::tools::WriteBytes(bmp, resourceDir / name, error)) {
+    std::fprintf(stderr, "qs3_artgen: %s: %s\n", name, error.c_str());
+    return false;
+  }
+  std::printf("%-22s %7zu bytes\n", name, bmp.size());
   return true;
 }
 
@@ -60,5 +75,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "qs3_artgen: icon: %s\n", icon.empty() ? "no icon drawn" : error.c_str());
     ok = false;
   }
+  ok = WriteBitmap(qs3::tools::DrawWelcomeBitmap(), "installer_welcome.bmp", resourceDir) && ok;
+  ok = WriteBitmap(qs3::tools::DrawHeaderBitmap(), "installer_header.bmp", resourceDir) && ok;
   return ok ? 0 : 1;
 }

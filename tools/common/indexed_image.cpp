@@ -97,7 +97,7 @@ bool WriteIndexedPng(const IndexedImage& image, const std::filesystem::path& pat
   return true;
 }
 
-bool WriteRgbPng(const std::vector<std::uint32_t>& pixels, int width, int height,
+bool WriteRgbPng(std::span<const std::uint32_t> pixels, int width, int height,
                  const std::filesystem::path& path, std::string& error) {
   File file = OpenFile(path, "wb", error);
   if (!file) return false;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -47,7 +48,7 @@ bool WriteIndexedPng(const IndexedImage& image, const std::filesystem::path& pat
 std::optional<IndexedImage> ReadIndexedPng(const std::filesystem::path& path, std::string& error);
 
 // 32-bit 0x00RRGGBB pixels, rows top to bottom, written as an RGB PNG.
-bool WriteRgbPng(const std::vector<std::uint32_t>& pixels, int width, int height,
+bool WriteRgbPng(std::span<const std::uint32_t> pixels, int width, int height,
                  const std::filesystem::path& path, std::string& error);
 
 struct RgbImage {

@@ -36,14 +36,19 @@ class HeadlessRun {
   // Builds the graphics and the performance as the saver window's creation
   // does; false when the graphics could not be built.
   bool Start();
-  // One frame-timer tick: the timeline step, the list drawn, the frame kept.
+  // One frame-timer tick: the timeline step, the list drawn, what changed
+  // handed to the presenter.
   void Tick();
+  // A repaint the system asks for: the whole frame handed to the presenter.
+  void Repaint() { stage_.PresentWholeFrame(kWindow); }
 
   int TicksDone() const { return ticksDone_; }
   const RunSetup& Setup() const { return setup_; }
   const StartupState& Startup() const { return startup_; }
   const PixelBuffer& Frame() const { return stage_.ComposeBuffer(); }
   const DisplayList& List() const { return stage_.List(); }
+  // Where the last tick's drawing changed the frame.
+  std::span<const Rect> Changes() const { return stage_.LastChanges(); }
   const Timeline& Performance() const { return stage_.Performance(); }
   const HeadlessPresenter& Presenter() const { return presenter_; }
 

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "config_ui/config_dialog.h"
-#include "seam/config_windows.h"
 #include "frontends/sdl/sdl_events.h"
 #include "frontends/sdl/x11_windows.h"
+#include "seam/config_windows.h"
 
 namespace qs3::sdl {
 

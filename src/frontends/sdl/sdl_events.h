@@ -1,21 +1,28 @@
-// The SDL event types of the saver's own messages: the frame timer and the
-// quit message (PostQuitMessage's counterpart, carrying the exit code).
+// The SDL event type of the saver's own message: the quit message
+// (PostQuitMessage's counterpart, carrying the exit code). The frame timer
+// needs none: the loop sleeps until its deadline (timer_schedule.h).
 #pragma once
 
 #include <SDL.h>
 
+#include <cstdint>
+
 namespace qs3::sdl {
 
 struct SaverEvents {
-  Uint32 timer = 0;  // user.code: the timer id, user.data1: the window id
-  Uint32 quit = 0;   // user.code: the exit code
+  Uint32 quit = 0;  // user.code: the exit code
 };
 
-// Registers the types once; both are 0 when SDL has none left.
+// Registers the type once; 0 when SDL has none left.
 inline SaverEvents RegisterSaverEvents() {
-  const Uint32 first = SDL_RegisterEvents(2);
+  const Uint32 first = SDL_RegisterEvents(1);
   if (first == static_cast<Uint32>(-1)) return {};
-  return {first, first + 1};
+  return {first};
+}
+
+// The clock the timers run on: milliseconds since SDL started.
+inline std::uint64_t NowMs() {
+  return SDL_GetTicks64();
 }
 
 inline void PushUserEvent(Uint32 type, Sint32 code, void* data = nullptr) {

@@ -2,17 +2,10 @@
 
 #include <cstring>
 #include <ctime>
+#include <memory>
 
 namespace qs3::sdl {
 namespace {
-
-// Runs on SDL's timer thread: posting an event is all it may do.
-Uint32 PostTick(Uint32 interval, void* param) {
-  const auto* post = static_cast<const TimerPost*>(param);
-  PushUserEvent(post->eventType, static_cast<Sint32>(post->id),
-                reinterpret_cast<void*>(post->window));
-  return interval;
-}
 
 struct SdlFreeDeleter {
   void operator()(char* text) const { SDL_free(text); }
@@ -25,10 +18,6 @@ std::string Utf8FromShiftJis(const char* text) {
   std::unique_ptr<char, SdlFreeDeleter> converted(
       SDL_iconv_string("UTF-8", "SHIFT-JIS", text, std::strlen(text) + 1));
   return converted ? std::string(converted.get()) : std::string(text);
-}
-
-SdlHost::~SdlHost() {
-  for (auto& [key, timer] : timers_) SDL_RemoveTimer(timer.sdlId);
 }
 
 bool SdlHost::TopLevelWindowExists(const char* title) {
@@ -90,20 +79,12 @@ void SdlHost::PostQuit(int exitCode) {
 }
 
 bool SdlHost::StartTimer(WindowHandle window, unsigned id, unsigned milliseconds) {
-  StopTimer(window, id);
-  auto post = std::make_unique<TimerPost>(TimerPost{events_.timer, id, window});
-  const SDL_TimerID sdlId = SDL_AddTimer(milliseconds, PostTick, post.get());
-  if (sdlId == 0) return false;
-  timers_[{window, id}] = Timer{sdlId, std::move(post)};
+  timers_.Start(window, id, milliseconds, NowMs());
   return true;
 }
 
 void SdlHost::StopTimer(WindowHandle window, unsigned id) {
-  const auto found = timers_.find({window, id});
-  if (found == timers_.end()) return;
-  SDL_RemoveTimer(found->second.sdlId);
-  retiredPosts_.push_back(std::move(found->second.post));
-  timers_.erase(found);
+  timers_.Stop(window, id);
 }
 
 std::int64_t SdlHost::CalendarSeconds() {

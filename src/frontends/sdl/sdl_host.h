@@ -4,31 +4,23 @@
 
 #include <SDL.h>
 
-#include <map>
-#include <memory>
+#include <optional>
 #include <string>
-#include <utility>
-#include <vector>
 
-#include "seam/host.h"
 #include "frontends/sdl/sdl_events.h"
+#include "frontends/sdl/timer_schedule.h"
 #include "frontends/sdl/x11_windows.h"
+#include "seam/host.h"
 
 namespace qs3::sdl {
 
-// What a timer's callback, on SDL's timer thread, needs to post its tick.
-struct TimerPost {
-  Uint32 eventType = 0;
-  unsigned id = 0;
-  WindowHandle window = kNoWindow;
-};
-
 class SdlHost final : public Host {
  public:
-  SdlHost(const X11Connection& x11, SaverEvents events) : x11_(x11), events_(events) {}
+  // Timers go into `timers`, which the shell's loop sleeps on and fires.
+  SdlHost(const X11Connection& x11, SaverEvents events, TimerSchedule& timers)
+      : x11_(x11), events_(events), timers_(timers) {}
   SdlHost(const SdlHost&) = delete;
   SdlHost& operator=(const SdlHost&) = delete;
-  ~SdlHost() override;
 
   bool TopLevelWindowExists(const char* title) override;
   Size ScreenSize() override;
@@ -47,20 +39,12 @@ class SdlHost final : public Host {
   std::int64_t CalendarSeconds() override;
 
  private:
-  struct Timer {
-    SDL_TimerID sdlId = 0;
-    std::unique_ptr<TimerPost> post;
-  };
-
   const X11Connection& x11_;
   SaverEvents events_;
+  TimerSchedule& timers_;
   // A failed query repeats the last answer, so it never looks like a move.
   Point lastCursor_;
   std::optional<bool> inputMethodEnabled_;
-  std::map<std::pair<WindowHandle, unsigned>, Timer> timers_;
-  // A removed timer's callback may still be running on the timer thread, so
-  // what it reads lives as long as the host.
-  std::vector<std::unique_ptr<TimerPost>> retiredPosts_;
 };
 
 // Shift-JIS bytes as UTF-8; the bytes themselves when they cannot be converted.

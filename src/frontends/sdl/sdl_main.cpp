@@ -87,9 +87,10 @@ int RunNative(const qs3::sdl::Launch& launch) {
   using namespace qs3;
   const sdl::X11Connection x11;
   const sdl::SaverEvents events = sdl::RegisterSaverEvents();
-  sdl::SdlHost host(x11, events);
+  sdl::TimerSchedule timers;
+  sdl::SdlHost host(x11, events, timers);
   sdl::X11DrawnWindows x11Drawn;
-  sdl::SdlShell shell(x11, events, x11Drawn);
+  sdl::SdlShell shell(x11, events, x11Drawn, timers);
   sdl::NoPasswordSystem passwords;
   XdgSettingsSystem settingsSystem(NativeLocations());
   EmbeddedResourceSource resources;

@@ -1,5 +1,10 @@
 #include "frontends/sdl/sdl_shell.h"
 
+#include <SDL_syswm.h>
+
+#include <algorithm>
+#include <limits>
+
 namespace qs3::sdl {
 namespace {
 
@@ -19,14 +24,42 @@ std::optional<InputMessage> InputFrom(const SDL_Event& event) {
   }
 }
 
-void FillBlack(SDL_Window* window) {
-  SDL_Surface* surface = SDL_GetWindowSurface(window);
-  if (surface == nullptr) return;
-  SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
-  SDL_UpdateWindowSurface(window);
+// A wait in whole milliseconds that ends just after the deadline, so the
+// loop never wakes a moment early only to sleep again; 0: a timer is due;
+// -1: no timer runs, the wait lasts until an event.
+int WaitMilliseconds(std::optional<TimerSchedule::Milliseconds> untilNext) {
+  if (!untilNext) return -1;
+  if (*untilNext == 0) return 0;
+  return static_cast<int>(
+      std::min<TimerSchedule::Milliseconds>(*untilNext + 1, std::numeric_limits<int>::max()));
+}
+
+// The X window under an SDL window; none on other video drivers.
+std::optional<XWindowId> X11WindowOf(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+  SDL_SysWMinfo info{};
+  SDL_VERSION(&info.version);
+  if (SDL_GetWindowWMInfo(window, &info) == SDL_TRUE && info.subsystem == SDL_SYSWM_X11)
+    return static_cast<XWindowId>(info.info.x11.window);
+#else
+  (void)window;
+#endif
+  return std::nullopt;
 }
 
 }  // namespace
+
+bool NeedsRepaint(Uint8 windowEvent) {
+  switch (windowEvent) {
+    case SDL_WINDOWEVENT_EXPOSED:
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      return true;
+    default:
+      return false;
+  }
+}
 
 SdlShell::~SdlShell() {
   DestroyWindows();
@@ -48,7 +81,7 @@ WindowHandle SdlShell::CreatePreviewWindow(const SaverWindowParams& params) {
   child_ = x11_.CreateChild(parent_, params.size, params.title.c_str());
   if (child_ == 0) return kNoWindow;
   const auto handle = static_cast<WindowHandle>(child_);
-  x11Drawn_.Add(handle);
+  x11Drawn_.Add(handle, child_);
   return handle;
 }
 
@@ -58,48 +91,78 @@ WindowHandle SdlShell::CreateFullScreen(const SaverWindowParams& params) {
                              SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALWAYS_ON_TOP |
                                  SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
   if (window_ == nullptr) return kNoWindow;
-  return static_cast<WindowHandle>(SDL_GetWindowID(window_));
+  const auto handle = static_cast<WindowHandle>(SDL_GetWindowID(window_));
+  if (const std::optional<XWindowId> drawable = X11WindowOf(window_); drawable && x11_.Valid())
+    x11Drawn_.Add(handle, *drawable);
+  return handle;
 }
 
 void SdlShell::ShowSaverWindow(WindowHandle) {
-  // A preview is mapped, black, from its creation.
-  if (window_ == nullptr) return;
-  SDL_ShowWindow(window_);
-  SDL_RaiseWindow(window_);
-  FillBlack(window_);
+  if (window_ != nullptr) {
+    SDL_ShowWindow(window_);
+    SDL_RaiseWindow(window_);
+  }
+  // As ShowWindow and UpdateWindow do on Windows: the window is painted
+  // whole at once (a preview is mapped, black, from its creation).
+  Repaint();
 }
 
 int SdlShell::RunMessageLoop() {
-  // SDL wakes a waiting loop by sending an X event to one of its windows; a
-  // preview's window dies with its host without a word, and a wait on it
-  // would never end. Waiting in short slices keeps the ticks coming.
-  constexpr int kWaitSliceMs = 50;
   SDL_Event event{};
   for (;;) {
-    if (SDL_WaitEventTimeout(&event, kWaitSliceMs) == 0) continue;
-    if (event.type == events_.quit) return event.user.code;
-    Dispatch(event);
+    FireDueTimers();
+    const int timeout = WaitMilliseconds(timers_.UntilNext(NowMs()));
+    if (child_ == 0) {
+      // SDL sleeps on its X connection until an event or the timeout.
+      if (SDL_WaitEventTimeout(&event, timeout) == 0) continue;
+      if (const std::optional<int> code = Handle(event)) return *code;
+      continue;
+    }
+    // A preview has no SDL window to wake SDL's own wait, which would then
+    // poll every millisecond: the X connection that draws it is waited on.
+    while (SDL_PollEvent(&event) != 0) {
+      if (const std::optional<int> code = Handle(event)) return *code;
+    }
+    if (x11_.TakeExposure(child_)) Repaint();
+    if (timeout != 0) x11_.WaitForEvents(timeout);
   }
 }
 
-void SdlShell::Dispatch(const SDL_Event& event) {
-  if (logic_ == nullptr) return;
-  if (event.type == events_.timer) {
+void SdlShell::FireDueTimers() {
+  while (const std::optional<TimerSchedule::Due> due = timers_.TakeDue(NowMs())) {
+    if (logic_ == nullptr || destroyed_) continue;
     // A preview ends with the window it lives in; X11 sends no word of that
     // to a window SDL did not create, so every tick looks.
     if (parent_ != 0 && !x11_.WindowSize(parent_)) {
       WindowDestroyed();
-      return;
+      continue;
     }
-    if (!destroyed_) logic_->OnTimer();
-    return;
+    logic_->OnTimer();
   }
+}
+
+std::optional<int> SdlShell::Handle(const SDL_Event& event) {
+  if (event.type == events_.quit) return event.user.code;
+  Dispatch(event);
+  return std::nullopt;
+}
+
+void SdlShell::Dispatch(const SDL_Event& event) {
+  if (logic_ == nullptr) return;
   if (event.type == SDL_QUIT ||
       (event.type == SDL_WINDOWEVENT && event.window.event == SDL_WINDOWEVENT_CLOSE)) {
     WindowDestroyed();
     return;
   }
+  if (event.type == SDL_WINDOWEVENT && NeedsRepaint(event.window.event)) {
+    Repaint();
+    return;
+  }
   if (const auto input = InputFrom(event); input && !destroyed_) logic_->OnInput(*input);
+}
+
+void SdlShell::Repaint() {
+  if (logic_ != nullptr && !destroyed_) logic_->OnPaint();
 }
 
 void SdlShell::WindowDestroyed() {
@@ -115,7 +178,10 @@ void SdlShell::HideSaverWindow(WindowHandle) {
 }
 
 void SdlShell::DestroyWindows() {
-  if (window_ != nullptr) SDL_DestroyWindow(window_);
+  if (window_ != nullptr) {
+    x11Drawn_.Remove(static_cast<WindowHandle>(SDL_GetWindowID(window_)));
+    SDL_DestroyWindow(window_);
+  }
   window_ = nullptr;
   if (child_ != 0) {
     x11Drawn_.Remove(static_cast<WindowHandle>(child_));

@@ -1,15 +1,18 @@
 // The saver window on SDL2: full screen as an SDL window of its own, the
 // preview as an X11 child of the given window that the saver draws into with
 // Xlib (SDL waits on its own windows for answers that a window dying with its
-// host never gives). The
-// event loop turns SDL's events into the core's timer, input and destroy
+// host never gives). The event loop sleeps until the next timer tick or
+// event and turns them into the core's timer, repaint, input and destroy
 // calls.
 #pragma once
 
 #include <SDL.h>
 
+#include <optional>
+
 #include "frontends/sdl/sdl_events.h"
 #include "frontends/sdl/sdl_presenter.h"
+#include "frontends/sdl/timer_schedule.h"
 #include "frontends/sdl/x11_windows.h"
 #include "shell/entry.h"
 
@@ -17,8 +20,9 @@ namespace qs3::sdl {
 
 class SdlShell final : public SaverShell {
  public:
-  SdlShell(const X11Connection& x11, SaverEvents events, X11DrawnWindows& x11Drawn)
-      : x11_(x11), events_(events), x11Drawn_(x11Drawn) {}
+  SdlShell(const X11Connection& x11, SaverEvents events, X11DrawnWindows& x11Drawn,
+           TimerSchedule& timers)
+      : x11_(x11), events_(events), x11Drawn_(x11Drawn), timers_(timers) {}
   SdlShell(const SdlShell&) = delete;
   SdlShell& operator=(const SdlShell&) = delete;
   ~SdlShell() override;
@@ -34,7 +38,11 @@ class SdlShell final : public SaverShell {
   // The window is gone (closed, its parent destroyed, or the process asked
   // to end): the logic tears down and posts the quit message.
   void WindowDestroyed();
+  void FireDueTimers();
+  // Handles the event; the exit code when it is the quit message.
+  std::optional<int> Handle(const SDL_Event& event);
   void Dispatch(const SDL_Event& event);
+  void Repaint();
   void DestroyWindows();
   WindowHandle CreatePreviewWindow(const SaverWindowParams& params);
   WindowHandle CreateFullScreen(const SaverWindowParams& params);
@@ -42,11 +50,16 @@ class SdlShell final : public SaverShell {
   const X11Connection& x11_;
   SaverEvents events_;
   X11DrawnWindows& x11Drawn_;
+  TimerSchedule& timers_;
   SaverWindow* logic_ = nullptr;
   SDL_Window* window_ = nullptr;
   XWindowId child_ = 0;   // a preview's own window, drawn through X11
   XWindowId parent_ = 0;  // the window it lives in
   bool destroyed_ = false;
 };
+
+// SDL's window events after which the window must be drawn again whole: it
+// was uncovered, shown again, or its size (and so its surface) changed.
+bool NeedsRepaint(Uint8 windowEvent);
 
 }  // namespace qs3::sdl

@@ -4,10 +4,12 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
+#include <poll.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -15,6 +17,10 @@
 
 namespace qs3::sdl {
 namespace {
+
+// The shared staging image (1 MiB): the quartet's 640 x 256 pixels go in
+// one tile, a whole frame in tiles of this size.
+constexpr Size kStagedSize{1024, 256};
 
 // The code of the last error, so a request whose failure matters can be
 // checked after a round trip.
@@ -86,9 +92,11 @@ void InstallQuietXErrorHandler() {
   XSetErrorHandler(IgnoreXError);
 }
 
-// One XImage in a shared-memory segment attached to the server: a frame is
-// copied into it and the server reads it from there, with no trip through
-// the socket.
+// One XImage in a shared-memory segment attached to the server, a tile of
+// kStagedSize: the rectangles of a frame are copied into it tile by tile,
+// stacked, and the server reads them from there with no trip through the
+// socket. The window itself keeps the picture, so no whole copy of the frame
+// is kept on this side.
 class X11Connection::SharedImage {
  public:
   // None when the segment cannot be made or the server cannot attach it
@@ -118,19 +126,44 @@ class X11Connection::SharedImage {
 
   Size size() const { return size_; }
 
-  void Put(Window window, const std::uint32_t* pixels) {
-    const auto rowBytes = static_cast<std::size_t>(size_.width) * 4;
-    for (int y = 0; y < size_.height; ++y) {
-      std::memcpy(image_->data + static_cast<std::ptrdiff_t>(y) * image_->bytes_per_line,
-                  pixels + static_cast<std::ptrdiff_t>(y) * size_.width, rowBytes);
+  // Has the server put each rectangle of the picture (`width` pixels a row)
+  // into the window, a tile at a time.
+  void Put(Window window, const std::uint32_t* pixels, int width, std::span<const Rect> rects) {
+    int staged = 0;  // rows of the segment in use
+    for (const Rect& r : rects) {
+      for (int top = r.top; top < r.bottom; top += size_.height) {
+        for (int left = r.left; left < r.right; left += size_.width) {
+          const Rect tile{left, top, std::min(r.right, left + size_.width),
+                          std::min(r.bottom, top + size_.height)};
+          if (staged + (tile.bottom - tile.top) > size_.height) Flush(staged);
+          Stage(pixels, width, tile, staged);
+          XShmPutImage(display_, window, DefaultGC(display_, DefaultScreen(display_)), image_, 0,
+                       staged, tile.left, tile.top, static_cast<unsigned>(tile.right - tile.left),
+                       static_cast<unsigned>(tile.bottom - tile.top), False);
+          staged += tile.bottom - tile.top;
+        }
+      }
     }
-    XShmPutImage(display_, window, DefaultGC(display_, DefaultScreen(display_)), image_, 0, 0, 0, 0,
-                 static_cast<unsigned>(size_.width), static_cast<unsigned>(size_.height), False);
-    // The next frame overwrites the segment: the server must be done with it.
-    XSync(display_, False);
+    Flush(staged);
   }
 
  private:
+  // Copies the picture's pixels of `tile` into the segment's left columns
+  // from row `at` on.
+  void Stage(const std::uint32_t* pixels, int width, const Rect& tile, int at) {
+    const auto rowBytes = static_cast<std::size_t>(tile.right - tile.left) * 4;
+    for (int y = tile.top; y < tile.bottom; ++y, ++at) {
+      std::memcpy(image_->data + static_cast<std::ptrdiff_t>(at) * image_->bytes_per_line,
+                  pixels + static_cast<std::ptrdiff_t>(y) * width + tile.left, rowBytes);
+    }
+  }
+
+  // The segment is written again next: the server must be done with it.
+  void Flush(int& staged) {
+    if (staged > 0) XSync(display_, False);
+    staged = 0;
+  }
+
   Display* display_;
   Size size_;
   XShmSegmentInfo info_{};
@@ -245,6 +278,8 @@ XWindowId X11Connection::CreateChild(XWindowId parent, Size size, const char* na
   XSync(display_, False);
   if (child == 0 || !WindowSize(static_cast<XWindowId>(child))) return 0;
   XStoreName(display_, child, name);
+  // What another window covered comes back as an exposure to draw again.
+  XSelectInput(display_, child, ExposureMask);
   XMapWindow(display_, child);
   XSync(display_, False);
   return static_cast<XWindowId>(child);
@@ -256,9 +291,10 @@ void X11Connection::DestroyWindow(XWindowId window) const {
   XSync(display_, False);
 }
 
-void X11Connection::PutPixels(XWindowId window, const std::uint32_t* pixels, Size size) const {
+void X11Connection::PutPixels(XWindowId window, const std::uint32_t* pixels, Size size,
+                              std::span<const Rect> rects) const {
   if (display_ == nullptr || window == 0 || pixels == nullptr || size.width <= 0 ||
-      size.height <= 0) {
+      size.height <= 0 || rects.empty()) {
     return;
   }
   const int screen = DefaultScreen(display_);
@@ -269,13 +305,16 @@ void X11Connection::PutPixels(XWindowId window, const std::uint32_t* pixels, Siz
     return;
   }
   if (!sharedMemoryRefused_ && XShmQueryExtension(display_)) {
-    if (!sharedImage_ || !(sharedImage_->size() == size)) {
+    // A tile as large as the picture allows, up to kStagedSize.
+    const Size tile{std::min(size.width, kStagedSize.width),
+                    std::min(size.height, kStagedSize.height)};
+    if (!sharedImage_ || !(sharedImage_->size() == tile)) {
       sharedImage_.reset();
-      sharedImage_ = SharedImage::Create(display_, size);
+      sharedImage_ = SharedImage::Create(display_, tile);
       sharedMemoryRefused_ = !sharedImage_;
     }
     if (sharedImage_) {
-      sharedImage_->Put(window, pixels);
+      sharedImage_->Put(window, pixels, size.width, rects);
       return;
     }
   }
@@ -286,11 +325,36 @@ void X11Connection::PutPixels(XWindowId window, const std::uint32_t* pixels, Siz
                                static_cast<unsigned>(size.width),
                                static_cast<unsigned>(size.height), 32, size.width * 4);
   if (image == nullptr) return;
-  XPutImage(display_, window, DefaultGC(display_, screen), image, 0, 0, 0, 0,
-            static_cast<unsigned>(size.width), static_cast<unsigned>(size.height));
+  for (const Rect& r : rects) {
+    XPutImage(display_, window, DefaultGC(display_, screen), image, r.left, r.top, r.left, r.top,
+              static_cast<unsigned>(r.right - r.left), static_cast<unsigned>(r.bottom - r.top));
+  }
   image->data = nullptr;  // not Xlib's to free
   XDestroyImage(image);
   XFlush(display_);
+}
+
+bool X11Connection::TakeExposure(XWindowId window) const {
+  if (display_ == nullptr) return false;
+  bool exposed = false;
+  while (XPending(display_) > 0) {
+    XEvent event{};
+    XNextEvent(display_, &event);
+    if (event.type == Expose && event.xexpose.window == window) exposed = true;
+  }
+  return exposed;
+}
+
+void X11Connection::WaitForEvents(int timeoutMs) const {
+  if (display_ == nullptr) {
+    if (timeoutMs > 0) usleep(static_cast<useconds_t>(timeoutMs) * 1000);
+    return;
+  }
+  XFlush(display_);
+  if (XEventsQueued(display_, QueuedAlready) > 0) return;
+  pollfd connection{ConnectionNumber(display_), POLLIN, 0};
+  // A signal (SIGTERM from XScreenSaver) ends the wait early, as it should.
+  poll(&connection, 1, timeoutMs);
 }
 
 }  // namespace qs3::sdl

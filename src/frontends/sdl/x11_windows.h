@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "seam/types.h"
@@ -47,21 +48,33 @@ class X11Connection {
   // The pointer on the screen, asked of the server each time (SDL's global
   // mouse state is a cache that X servers without raw input never refresh).
   std::optional<Point> PointerPosition() const;
-  // A black child window filling `parent`, named `name`, mapped; 0 on failure.
-  // The saver draws into it itself: SDL waits on windows of its own for
-  // answers that a window dying with its host never gives.
+  // A black child window filling `parent`, named `name`, mapped, whose
+  // exposures this connection hears of; 0 on failure. The saver draws into
+  // it itself: SDL waits on windows of its own for answers that a window
+  // dying with its host never gives.
   XWindowId CreateChild(XWindowId parent, Size size, const char* name) const;
   void DestroyWindow(XWindowId window) const;
-  // Copies 0x00RRGGBB pixels to the window's top-left corner, through shared
-  // memory where the server offers it; nothing on a visual other than 24-bit
-  // true colour.
-  void PutPixels(XWindowId window, const std::uint32_t* pixels, Size size) const;
+  // Copies the rectangles of a picture of 0x00RRGGBB pixels (each inside it)
+  // to the same places in the window, whose top-left corner is the
+  // picture's, through a band of shared memory where the server offers it;
+  // nothing on a visual other than 24-bit true colour. The window keeps the
+  // picture; nothing here does.
+  void PutPixels(XWindowId window, const std::uint32_t* pixels, Size size,
+                 std::span<const Rect> rects) const;
+
+  // Reads every event that has arrived; true when one of them says part of
+  // `window` was exposed and must be drawn again.
+  bool TakeExposure(XWindowId window) const;
+  // Sends what is queued and sleeps until an event arrives from the server
+  // or `timeoutMs` pass (forever when negative); at once when one is queued.
+  void WaitForEvents(int timeoutMs) const;
 
  private:
   class SharedImage;
   Display* display_ = nullptr;
-  // The shared-memory image of the last size drawn; none before the first
-  // frame or where the server cannot share memory with us.
+  // The shared-memory staging tile for pictures of the last size drawn;
+  // none before the first frame or where the server cannot share memory
+  // with us.
   mutable std::unique_ptr<SharedImage> sharedImage_;
   mutable bool sharedMemoryRefused_ = false;
 };

@@ -36,6 +36,12 @@ XWindowId X11Connection::CreateChild(XWindowId, Size, const char*) const {
   return 0;
 }
 void X11Connection::DestroyWindow(XWindowId) const {}
-void X11Connection::PutPixels(XWindowId, const std::uint32_t*, Size) const {}
+void X11Connection::PutPixels(XWindowId, const std::uint32_t*, Size, std::span<const Rect>) const {}
+bool X11Connection::TakeExposure(XWindowId) const {
+  return false;
+}
+void X11Connection::WaitForEvents(int timeoutMs) const {
+  if (timeoutMs > 0) SDL_Delay(static_cast<Uint32>(timeoutMs));
+}
 
 }  // namespace qs3::sdl

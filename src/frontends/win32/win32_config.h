@@ -6,8 +6,8 @@
 #include <windows.h>
 
 #include "config_ui/config_dialog.h"
-#include "seam/config_windows.h"
 #include "frontends/win32/win32_gdi.h"
+#include "seam/config_windows.h"
 
 namespace qs3::win32 {
 

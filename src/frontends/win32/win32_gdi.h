@@ -74,5 +74,8 @@ UniquePalette CreateLogicalPalette(const PaletteEntries& palette);
 // Copies width x height pixels (0x00RRGGBB, rows top-down, `pixels` holding
 // at least that many) to the context at (0, 0).
 void DrawPixels(HDC dc, const std::uint32_t* pixels, Size size);
+// Copies one rectangle of such a picture to the same place in the context;
+// the rectangle must lie inside the picture.
+void DrawPixels(HDC dc, const std::uint32_t* pixels, Size size, const Rect& rect);
 
 }  // namespace qs3::win32

@@ -34,14 +34,19 @@ void Win32Presenter::RestoreDesktopPalette() {
   previousDesktopPalette_ = nullptr;
 }
 
-void Win32Presenter::Present(WindowHandle window, const FrameView& frame) {
+void Win32Presenter::Present(WindowHandle window, const FrameView& frame,
+                             std::span<const Rect> changed) {
   const auto pixelCount =
       static_cast<std::size_t>(frame.size.width) * static_cast<std::size_t>(frame.size.height);
   if (frame.size.width <= 0 || frame.size.height <= 0 || frame.pixels.size() < pixelCount) return;
+  if (changed.empty()) return;
   const WindowDc dc(ToHwnd(window));
   if (dc.Get() == nullptr) return;
-  const ScopedPalette realised(dc.Get(), animPalette_.get());
-  DrawPixels(dc.Get(), frame.pixels.data(), frame.size);
+  // A palette matters only to a palette device; elsewhere realising it costs
+  // without changing a pixel.
+  const bool paletteDevice = (GetDeviceCaps(dc.Get(), RASTERCAPS) & RC_PALETTE) != 0;
+  const ScopedPalette realised(dc.Get(), paletteDevice ? animPalette_.get() : nullptr);
+  for (const Rect& rect : changed) DrawPixels(dc.Get(), frame.pixels.data(), frame.size, rect);
 }
 
 }  // namespace qs3::win32

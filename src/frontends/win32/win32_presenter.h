@@ -1,12 +1,12 @@
 // Shows the core's frames in a window through GDI: the AnimPalette becomes a
 // logical palette realised on the desktop (and in the window for each copy),
-// and each frame goes to the window with SetDIBitsToDevice.
+// and each changed rectangle goes to the window with SetDIBitsToDevice.
 #pragma once
 
 #include <windows.h>
 
-#include "seam/frame_presenter.h"
 #include "frontends/win32/win32_gdi.h"
+#include "seam/frame_presenter.h"
 
 namespace qs3::win32 {
 
@@ -20,7 +20,7 @@ class Win32Presenter final : public FramePresenter {
 
   bool SelectAnimPalette(DeviceContext desktop, const PaletteEntries& palette) override;
   void RestoreDesktopPalette() override;
-  void Present(WindowHandle window, const FrameView& frame) override;
+  void Present(WindowHandle window, const FrameView& frame, std::span<const Rect> changed) override;
 
  private:
   UniquePalette animPalette_;

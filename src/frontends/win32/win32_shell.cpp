@@ -1,5 +1,6 @@
 #include "frontends/win32/win32_shell.h"
 
+#include "frontends/win32/win32_gdi.h"
 #include "frontends/win32/win32_handles.h"
 
 namespace qs3::win32 {
@@ -30,6 +31,13 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_TIMER:
       logic->OnTimer();
       return 0;
+    case WM_PAINT: {
+      // Frames only bring what changed, so what was covered or lost is drawn
+      // again whole; the paint validates the window whatever the logic does.
+      const PaintScope paint(window);
+      logic->OnPaint();
+      return 0;
+    }
     case WM_DESTROY:
       logic->OnDestroy();
       return 0;
