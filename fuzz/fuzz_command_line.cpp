@@ -15,6 +15,7 @@ class ScriptedHost final : public qs3::Host {
   explicit ScriptedHost(bool previewShown) : previewShown_(previewShown) {}
   bool TopLevelWindowExists(const char*) override { return previewShown_; }
   qs3::Size ScreenSize() override { return {800, 600}; }
+  qs3::MonitorLayout Monitors() override { return {}; }
   std::optional<qs3::Size> ClientSize(qs3::WindowHandle window) override {
     if (window % 3 != 0) return std::nullopt;
     return qs3::Size{static_cast<std::int32_t>(window & 0xFFF), 100};

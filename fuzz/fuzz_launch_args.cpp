@@ -32,6 +32,7 @@ class NoWindows final : public qs3::Host {
  public:
   bool TopLevelWindowExists(const char*) override { return false; }
   qs3::Size ScreenSize() override { return {1920, 1080}; }
+  qs3::MonitorLayout Monitors() override { return {}; }
   std::optional<qs3::Size> ClientSize(qs3::WindowHandle) override { return qs3::Size{152, 112}; }
   qs3::WindowHandle ForegroundWindow() override { return 0; }
   void BringToForeground(qs3::WindowHandle) override {}

@@ -180,6 +180,16 @@ void PlaceQuartet(Timeline& timeline) {
   timeline.y = place.y;
 }
 
+bool RestartsOnNextTick(const Timeline& timeline, bool music) {
+  if (!music) return timeline.tick >= kSilentRestartTick;
+  return timeline.ending == 1 && timeline.endingTick > kRestartAfterEndingTick;
+}
+
+void SetScreen(Timeline& timeline, Size screen) {
+  timeline.screen = screen;
+  timeline.placement = PlacementFor(screen);
+}
+
 void SilentTimelineTick(Timeline& timeline, DisplayList& list) {
   ResetList(list);
   FireSilentCues(timeline, list);

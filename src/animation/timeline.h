@@ -53,6 +53,14 @@ void InitPerformance(Timeline& timeline, Size screen, SaverMode mode, std::int32
 // Chooses a new place and sets the performers' x and the shared y.
 void PlaceQuartet(Timeline& timeline);
 
+// Whether the next tick of this timeline begins a new performance (and so
+// places the quartet anew).
+bool RestartsOnNextTick(const Timeline& timeline, bool music);
+
+// The screen the quartet is placed on from now on, with its ranges; the
+// performers stay where they are until the next placement.
+void SetScreen(Timeline& timeline, Size screen);
+
 // One tick counted in ticks: writes the whole display list of the frame.
 void SilentTimelineTick(Timeline& timeline, DisplayList& list);
 

@@ -1,5 +1,7 @@
 #include "graphics/graphics_state.h"
 
+#include <utility>
+
 #include "graphics/picture_loaders.h"
 
 namespace qs3 {
@@ -54,6 +56,20 @@ bool CreateStageBuffers(GraphicsState& state, Size stageSize) {
     return false;
   }
   state.hasStageBuffers = true;
+  return true;
+}
+
+bool ReshapeStageBuffers(GraphicsState& state, Size stageSize) {
+  if (!state.hasStageBuffers) return false;
+  const Size before{state.composeBuffer.Width(), state.composeBuffer.Height()};
+  GraphicsState fresh;
+  if (!CreateStageBuffers(fresh, stageSize)) return false;
+  if (!state.changes.Reserve(stageSize)) {
+    state.changes.Reserve(before);
+    return false;
+  }
+  state.stageBuffer = std::move(fresh.stageBuffer);
+  state.composeBuffer = std::move(fresh.composeBuffer);
   return true;
 }
 

@@ -64,4 +64,8 @@ void ReleaseGraphics(GraphicsState& state, GraphicsServices services, WindowHand
 // size is not a usable one or the memory cannot be had.
 bool CreateStageBuffers(GraphicsState& state, Size stageSize);
 
+// New black buffers of another size (a stage moving to another monitor);
+// false, with the buffers as they were, when the new ones cannot be had.
+bool ReshapeStageBuffers(GraphicsState& state, Size stageSize);
+
 }  // namespace qs3

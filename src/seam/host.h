@@ -16,6 +16,9 @@ class Host {
   virtual bool TopLevelWindowExists(const char* title) = 0;
   // SM_CXSCREEN, SM_CYSCREEN.
   virtual Size ScreenSize() = 0;
+  // EnumDisplayMonitors: every monitor of the desktop as it is now; a count of
+  // 0 when the system cannot say.
+  virtual MonitorLayout Monitors() = 0;
   // GetClientRect: right and bottom edges; none when the handle names no window.
   virtual std::optional<Size> ClientSize(WindowHandle window) = 0;
   virtual WindowHandle ForegroundWindow() = 0;

@@ -40,6 +40,16 @@ class SaverShell {
   virtual int RunMessageLoop() = 0;
   // SW_HIDE; the window's messages no longer reach the logic afterwards.
   virtual void HideSaverWindow(WindowHandle window) = 0;
+
+  // A black, topmost window without a title over `area` of the virtual
+  // screen, shown without taking the focus: it covers a monitor the quartet
+  // is not playing on. Its input goes to `logic` like the saver window's;
+  // it has no timer and is never drawn on. Returns 0 when creation fails.
+  virtual WindowHandle CreateCoverWindow(const Rect& area, SaverWindow& logic) = 0;
+  // Moves and sizes a saver or cover window onto `area`, topmost, without
+  // taking the focus, and has it drawn again.
+  virtual void PlaceWindow(WindowHandle window, const Rect& area) = 0;
+  virtual void DestroyCoverWindow(WindowHandle window) = 0;
 };
 
 }  // namespace qs3

@@ -49,4 +49,21 @@ struct PaletteEntries {
   std::array<PaletteEntry, 256> entries{};
 };
 
+// One monitor of the desktop, in virtual-screen pixels (the primary monitor's
+// top-left corner is 0, 0; others may lie left of or above it).
+struct Monitor {
+  Rect area;
+  bool primary = false;
+  friend bool operator==(const Monitor&, const Monitor&) = default;
+};
+
+// The monitors of the desktop in the order the system lists them. A fixed
+// room, so that reading the layout while the saver runs takes no memory.
+inline constexpr int kMaxMonitors = 16;
+struct MonitorLayout {
+  int count = 0;
+  std::array<Monitor, kMaxMonitors> monitors{};
+  friend bool operator==(const MonitorLayout&, const MonitorLayout&) = default;
+};
+
 }  // namespace qs3

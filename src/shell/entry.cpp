@@ -10,7 +10,8 @@ int RunSaverWindow(const StartupState& startup, bool hasPreviousInstance, EntryS
   SaverShell& shell = services.shell;
   if (!hasPreviousInstance && !shell.RegisterSaverClass()) return 0;
   SaverWindow logic(startup,
-                    {services.host, services.passwords, services.settingsSystem, services.stage});
+                    {services.host, services.passwords, services.settingsSystem, services.stage,
+                     services.shell});
   const WindowHandle window = shell.CreateSaverWindow(SaverWindowParamsFor(startup), logic);
   if (window == kNoWindow) return 0;
   shell.ShowSaverWindow(window);

@@ -24,6 +24,8 @@ inline constexpr std::uint32_t kStylePopup = 0x80000000u;      // WS_POPUP
 inline constexpr std::uint32_t kStyleVisible = 0x10000000u;    // WS_VISIBLE
 inline constexpr std::uint32_t kExStyleTopmost = 0x00000008u;  // WS_EX_TOPMOST
 inline constexpr char kSaverClassName[] = "QS3_10";
+// The black windows over the monitors the quartet is not playing on.
+inline constexpr char kCoverClassName[] = "QS3_10_COVER";
 
 SaverWindowParams SaverWindowParamsFor(const StartupState& startup);
 

@@ -51,6 +51,22 @@ void PerformanceStage::ComposeFrame(WindowHandle window, bool musicEnabled) {
                               changes_.View());
 }
 
+bool PerformanceStage::RestartsOnNextTick(bool musicEnabled) const {
+  return qs3::RestartsOnNextTick(timeline_, musicEnabled);
+}
+
+bool PerformanceStage::MoveToScreen(Size size, bool placeNow) {
+  const PixelBuffer& frame = graphics_.composeBuffer;
+  const bool sameSize = size == Size{frame.Width(), frame.Height()};
+  // A performance placed anew mid-way starts from black buffers: what it
+  // showed where it stood must not stay behind.
+  if ((!sameSize || placeNow) && !ReshapeStageBuffers(graphics_, size)) return false;
+  SetScreen(timeline_, size);
+  if (placeNow) PlaceQuartet(timeline_);
+  wholeFramePending_ = true;
+  return true;
+}
+
 void PerformanceStage::PresentWholeFrame(WindowHandle window) {
   const PixelBuffer& frame = graphics_.composeBuffer;
   if (!graphics_.hasStageBuffers || frame.Empty()) return;

@@ -35,6 +35,8 @@ class PerformanceStage : public SaverStage {
   void ReleasePositionBlock() override;
 
   void ComposeFrame(WindowHandle window, bool musicEnabled) override;
+  bool RestartsOnNextTick(bool musicEnabled) const override;
+  bool MoveToScreen(Size size, bool placeNow) override;
   void PresentWholeFrame(WindowHandle window) override;
 
   // For the headless renderer and tests: what the last frame showed and drew.

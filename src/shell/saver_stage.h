@@ -36,6 +36,14 @@ class SaverStage {
   // presented (the first frame whole). The step follows the music's position
   // while music is on, else the ticks.
   virtual void ComposeFrame(WindowHandle window, bool musicEnabled) = 0;
+  // Whether the next frame begins a new performance.
+  virtual bool RestartsOnNextTick(bool musicEnabled) const = 0;
+  // The stage moves to a monitor of this size: black buffers of its size when
+  // it differs, and the next frame shown whole. The next performance is placed
+  // on it; with `placeNow` the running one is placed anew on it at once (its
+  // monitor is gone). False, with nothing changed, when the buffers cannot be had.
+  virtual bool MoveToScreen(Size size, bool placeNow) = 0;
+
   // The whole ComposeBuffer shown in the window again, when the system asks
   // for a repaint; nothing before the graphics are built or after they are freed.
   virtual void PresentWholeFrame(WindowHandle window) = 0;

@@ -1,5 +1,7 @@
 #include "shell/saver_window.h"
 
+#include <algorithm>
+
 #include "shell/password_hooks.h"
 
 namespace qs3 {
@@ -54,7 +56,85 @@ void SaverWindow::OnCreate(WindowHandle window) {
     host.ShowCursor(false);
   }
   stage.InitPerformance();
+  if (startup_.mode == SaverMode::FullScreen) CoverDesk();
   if (settings_.musicEnabled == 1) stage.PlaySlot(0, 0);  // a failure shows as a still position
+}
+
+void SaverWindow::CoverDesk() {
+  const Rect window{0, 0, startup_.stageSize.width, startup_.stageSize.height};
+  desk_.Start(services_.host.Monitors(), window);
+  // The window was made over the primary monitor as the screen size has it;
+  // a system whose primary monitor lies elsewhere, or is another size, moves it.
+  if (!(desk_.Playing() == window) &&
+      !services_.stage.MoveToScreen(AreaSize(desk_.Playing()), true)) {
+    desk_.Start({}, window);
+  }
+  PlaceWindows();
+}
+
+void SaverWindow::PlaceWindows() {
+  const Rect window{0, 0, startup_.stageSize.width, startup_.stageSize.height};
+  if (!(desk_.Playing() == window) || desk_.Count() > 1) {
+    services_.shell.PlaceWindow(window_, desk_.Playing());
+  }
+  PlaceCovers();
+}
+
+void SaverWindow::PlaceCovers() {
+  SaverShell& shell = services_.shell;
+  const int wanted = desk_.CoverCount();
+  for (int i = wanted; i < coverCount_; ++i) {
+    if (covers_[i] != kNoWindow) shell.DestroyCoverWindow(covers_[i]);
+    covers_[i] = kNoWindow;
+  }
+  for (int i = 0; i < wanted; ++i) {
+    if (i < coverCount_ && covers_[i] != kNoWindow) {
+      shell.PlaceWindow(covers_[i], desk_.Cover(i));
+    } else {
+      // One that cannot be made now is tried again at the next layout check.
+      covers_[i] = shell.CreateCoverWindow(desk_.Cover(i), *this);
+    }
+  }
+  coverCount_ = wanted;
+}
+
+void SaverWindow::DestroyCovers() {
+  for (int i = 0; i < coverCount_; ++i) {
+    if (covers_[i] != kNoWindow) services_.shell.DestroyCoverWindow(covers_[i]);
+    covers_[i] = kNoWindow;
+  }
+  coverCount_ = 0;
+}
+
+void SaverWindow::OnDisplayChange() {
+  if (phase_ == Phase::TornDown || !graphicsUp_ || startup_.mode != SaverMode::FullScreen) return;
+  CheckLayout();
+}
+
+void SaverWindow::CheckLayout() {
+  ticksSinceLayoutCheck_ = 0;
+  switch (desk_.Update(services_.host.Monitors())) {
+    case MonitorDesk::Change::None: {
+      const auto end = covers_.begin() + coverCount_;
+      if (std::find(covers_.begin(), end, kNoWindow) != end) PlaceCovers();
+      return;
+    }
+    case MonitorDesk::Change::Moved:
+      PlaceWindows();
+      return;
+    case MonitorDesk::Change::PlayingGone:
+      // Should the buffers not be had, the frame keeps its size; the window
+      // still moves, so no monitor is left uncovered.
+      services_.stage.MoveToScreen(AreaSize(desk_.Playing()), true);
+      PlaceWindows();
+      return;
+  }
+}
+
+void SaverWindow::MoveToNextMonitor() {
+  if (!services_.stage.MoveToScreen(AreaSize(desk_.Next()), false)) return;
+  desk_.Advance();
+  PlaceWindows();
 }
 
 void SaverWindow::StartMusic() {
@@ -76,8 +156,14 @@ void SaverWindow::OnTimer() {
   if (phase_ == Phase::TornDown) return;
   tickToggle_ = (tickToggle_ + 1) % 2;
   // While the password prompt is up, only every second tick draws.
-  if ((tickToggle_ == 0 || passwordPromptUp_ != 1) && graphicsUp_) {
-    services_.stage.ComposeFrame(window_, settings_.musicEnabled == 1);
+  if (!graphicsUp_) return;
+  const bool music = settings_.musicEnabled == 1;
+  if (startup_.mode == SaverMode::FullScreen && ++ticksSinceLayoutCheck_ >= kLayoutCheckTicks) {
+    CheckLayout();
+  }
+  if (tickToggle_ == 0 || passwordPromptUp_ != 1) {
+    if (desk_.Count() > 1 && services_.stage.RestartsOnNextTick(music)) MoveToNextMonitor();
+    services_.stage.ComposeFrame(window_, music);
   }
 }
 
@@ -138,6 +224,7 @@ void SaverWindow::Teardown() {
   SaverStage& stage = services_.stage;
   Host& host = services_.host;
   stage.ReleasePositionBlock();
+  DestroyCovers();
   stage.ReleaseGraphics(window_);
   graphicsUp_ = false;
   if (settings_.musicEnabled == 1) stage.CloseMusic();

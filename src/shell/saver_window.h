@@ -8,9 +8,11 @@
 
 #include "seam/host.h"
 #include "seam/password_system.h"
+#include "seam/saver_shell.h"
 #include "seam/settings_system.h"
 #include "settings/settings.h"
 #include "shell/command_line.h"
+#include "shell/monitor_desk.h"
 #include "shell/saver_stage.h"
 
 namespace qs3 {
@@ -50,7 +52,12 @@ struct SaverServices {
   PasswordSystem& passwords;
   SettingsSystem& settingsSystem;
   SaverStage& stage;
+  SaverShell& shell;
 };
+
+// How often, in frame ticks, the full-screen saver reads the monitor layout
+// again (a system that sends no display-change message is caught this way).
+inline constexpr int kLayoutCheckTicks = 10;
 
 class SaverWindow {
  public:
@@ -62,6 +69,8 @@ class SaverWindow {
   // display changed): the whole frame is shown, in any phase but torn down.
   void OnPaint();
   void OnInput(InputMessage message);  // always consumed: the handler returns 0
+  // A monitor was added, removed or changed (WM_DISPLAYCHANGE).
+  void OnDisplayChange();
   void OnDestroy();
 
   const Settings& settings() const { return settings_; }
@@ -69,6 +78,7 @@ class SaverWindow {
   std::int32_t tickToggle() const { return tickToggle_; }
   std::int32_t passwordPromptUp() const { return passwordPromptUp_; }
   bool tornDown() const { return phase_ == Phase::TornDown; }
+  const MonitorDesk& desk() const { return desk_; }
 
  private:
   enum class Phase { Running, Prompting, TornDown };
@@ -82,6 +92,14 @@ class SaverWindow {
   bool PasswordAllowsEnd();
   void Teardown();
 
+  // Full screen: every monitor but the quartet's has a cover window.
+  void CoverDesk();
+  void PlaceWindows();
+  void PlaceCovers();
+  void DestroyCovers();
+  void CheckLayout();
+  void MoveToNextMonitor();
+
   StartupState startup_;
   SaverServices services_;
   WindowHandle window_ = kNoWindow;
@@ -92,6 +110,10 @@ class SaverWindow {
   Phase phase_ = Phase::Running;
   bool graphicsUp_ = false;
   bool destroyedDuringPrompt_ = false;
+  MonitorDesk desk_;
+  std::array<WindowHandle, kMaxMonitors> covers_{};
+  int coverCount_ = 0;
+  int ticksSinceLayoutCheck_ = 0;
 };
 
 }  // namespace qs3

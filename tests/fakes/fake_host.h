@@ -17,6 +17,7 @@ class FakeHost final : public Host {
   // Script.
   std::set<std::string> topLevelTitles;
   Size screen{800, 600};
+  MonitorLayout monitors;  // count 0: the system cannot say
   std::map<WindowHandle, Size> clientSizes;
   WindowHandle foreground = kNoWindow;
   Point cursor;
@@ -32,6 +33,7 @@ class FakeHost final : public Host {
 
   bool TopLevelWindowExists(const char* title) override;
   Size ScreenSize() override;
+  MonitorLayout Monitors() override { return monitors; }
   std::optional<Size> ClientSize(WindowHandle window) override;
   WindowHandle ForegroundWindow() override;
   void BringToForeground(WindowHandle window) override;

@@ -34,4 +34,27 @@ void FakeShell::HideSaverWindow(WindowHandle) {
   logic_ = nullptr;
 }
 
+std::string AreaText(const Rect& area) {
+  return std::to_string(area.left) + "," + std::to_string(area.top) + "," +
+         std::to_string(area.right) + "," + std::to_string(area.bottom);
+}
+
+WindowHandle FakeShell::CreateCoverWindow(const Rect& area, SaverWindow&) {
+  log_.Add("CreateCover " + AreaText(area));
+  if (coverFails) return kNoWindow;
+  const WindowHandle cover = nextCover++;
+  placed[cover] = area;
+  return cover;
+}
+
+void FakeShell::PlaceWindow(WindowHandle window, const Rect& area) {
+  log_.Add("PlaceWindow " + std::to_string(window) + " " + AreaText(area));
+  placed[window] = area;
+}
+
+void FakeShell::DestroyCoverWindow(WindowHandle window) {
+  log_.Add("DestroyCover " + std::to_string(window));
+  placed.erase(window);
+}
+
 }  // namespace qs3::fakes

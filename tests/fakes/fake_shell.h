@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <map>
 
 #include "fakes/call_log.h"
 #include "fakes/fake_host.h"
@@ -28,6 +29,16 @@ class FakeShell final : public SaverShell {
   void ShowSaverWindow(WindowHandle window) override;
   int RunMessageLoop() override;
   void HideSaverWindow(WindowHandle window) override;
+  WindowHandle CreateCoverWindow(const Rect& area, SaverWindow& logic) override;
+  void PlaceWindow(WindowHandle window, const Rect& area) override;
+  void DestroyCoverWindow(WindowHandle window) override;
+
+  // Covers: the next one made gets this handle (then one more each time);
+  // creation fails while `coverFails` is set.
+  WindowHandle nextCover = 0x6000;
+  bool coverFails = false;
+  // Where each live window stands: the saver window once placed, and every cover.
+  std::map<WindowHandle, Rect> placed;
 
  private:
   CallLog& log_;

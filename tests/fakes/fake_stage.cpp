@@ -1,5 +1,7 @@
 #include "fakes/fake_stage.h"
 
+#include <string>
+
 namespace qs3::fakes {
 
 bool FakeStage::OpenMusic(WindowHandle) {
@@ -47,6 +49,12 @@ void FakeStage::ReleasePositionBlock() {
 void FakeStage::ComposeFrame(WindowHandle, bool musicEnabled) {
   log_.Add(musicEnabled ? "ComposeFrame music" : "ComposeFrame");
   ++framesComposed;
+}
+
+bool FakeStage::MoveToScreen(Size size, bool placeNow) {
+  log_.Add("MoveToScreen " + std::to_string(size.width) + "x" + std::to_string(size.height) +
+           (placeNow ? " now" : ""));
+  return !moveFails;
 }
 
 void FakeStage::PresentWholeFrame(WindowHandle) {

@@ -19,6 +19,8 @@ class FakeStage final : public SaverStage {
   int framesComposed = 0;
   std::string loadedPath;
   StartupState graphicsStartup;
+  bool restartsNext = false;  // what RestartsOnNextTick answers
+  bool moveFails = false;
 
   bool OpenMusic(WindowHandle window) override;
   bool LoadSound(const char* path, int slot) override;
@@ -32,6 +34,8 @@ class FakeStage final : public SaverStage {
   void ReleasePositionBlock() override;
   void ComposeFrame(WindowHandle window, bool musicEnabled) override;
   void PresentWholeFrame(WindowHandle window) override;
+  bool RestartsOnNextTick(bool) const override { return restartsNext; }
+  bool MoveToScreen(Size size, bool placeNow) override;
 
  private:
   CallLog& log_;

@@ -64,7 +64,7 @@ class GoldenTrace : public ::testing::TestWithParam<TraceCase> {};
 
 TEST_P(GoldenTrace, WholePerformanceMatchesTheFile) {
   const TraceCase& c = GetParam();
-  const std::string actual = RunTrace({c.screen, c.preview, 0, std::nullopt}, kLastTracedTick);
+  const std::string actual = RunTrace({c.screen, c.preview, 0, std::nullopt, {}}, kLastTracedTick);
   const std::string expected = ReadText(kGoldenDir / "traces" / c.file);
   ASSERT_FALSE(expected.empty()) << "missing golden file " << c.file;
   if (actual != expected) {
@@ -145,7 +145,7 @@ void ExpectMatchesPicture(const PixelBuffer& picture, const std::string& file) {
 
 TEST_P(GoldenFrame, MatchesThePicture) {
   const FrameCase& c = GetParam();
-  HeadlessRun run({c.screen, c.preview, 0, std::nullopt});
+  HeadlessRun run({c.screen, c.preview, 0, std::nullopt, {}});
   ASSERT_TRUE(run.Start());
   for (int tick = 0; tick <= c.tick; ++tick) run.Tick();
   const PixelBuffer& frame = run.Frame();

@@ -164,9 +164,9 @@ TEST_F(PerformanceStageTest, MusicCallsReachThePlayerAndTheirResultsComeBack) {
 TEST(SideBySide, SameSeedGivesIdenticalFramesAndAnotherSeedDoesNot) {
   for (const std::optional<Size> preview :
        {std::optional<Size>{}, std::optional<Size>{{152, 112}}}) {
-    HeadlessRun first({{800, 600}, preview, 7, std::nullopt});
-    HeadlessRun second({{800, 600}, preview, 7, std::nullopt});
-    HeadlessRun other({{800, 600}, preview, 8, std::nullopt});
+    HeadlessRun first({{800, 600}, preview, 7, std::nullopt, {}});
+    HeadlessRun second({{800, 600}, preview, 7, std::nullopt, {}});
+    HeadlessRun other({{800, 600}, preview, 8, std::nullopt, {}});
     ASSERT_TRUE(first.Start() && second.Start() && other.Start());
     int differingFromOther = 0;
     for (int tick = 0; tick < 400; ++tick) {

@@ -8,6 +8,7 @@
 #include "fakes/fake_host.h"
 #include "fakes/fake_password_system.h"
 #include "fakes/fake_settings_system.h"
+#include "fakes/fake_shell.h"
 #include "fakes/fake_stage.h"
 
 namespace qs3 {
@@ -25,7 +26,7 @@ const std::string kGraphicsMessage =
 
 class SaverWindowTest : public ::testing::Test {
  protected:
-  SaverWindowTest() : host(log), passwords(log), stage(log) {
+  SaverWindowTest() : host(log), passwords(log), stage(log), shell(log, host) {
     host.cursor = {100, 100};
     settings.signature.log = &log;
     settings.user.Set("QS3_DIR", "QS3_DIR", "D:\\Music");
@@ -34,7 +35,7 @@ class SaverWindowTest : public ::testing::Test {
   SaverWindow& Create(SaverMode mode) {
     StartupState startup;
     startup.mode = mode;
-    window.emplace(startup, SaverServices{host, passwords, settings, stage});
+    window.emplace(startup, SaverServices{host, passwords, settings, stage, shell});
     window->OnCreate(kWindow);
     return *window;
   }
@@ -51,6 +52,7 @@ class SaverWindowTest : public ::testing::Test {
   fakes::FakePasswordSystem passwords;
   fakes::FakeSettingsSystem settings;
   fakes::FakeStage stage;
+  fakes::FakeShell shell;
   std::optional<SaverWindow> window;
 };
 
@@ -295,7 +297,7 @@ TEST_F(SaverWindowTest, FramesFollowTheMusicOnlyWhileItIsOn) {
 
 TEST_F(SaverWindowTest, GraphicsAreBuiltForThisRunsStartup) {
   StartupState startup{SaverMode::Preview, 0x77, {800, 600}, {152, 112}, 190};
-  window.emplace(startup, SaverServices{host, passwords, settings, stage});
+  window.emplace(startup, SaverServices{host, passwords, settings, stage, shell});
   window->OnCreate(kWindow);
   EXPECT_EQ(stage.graphicsStartup.mode, SaverMode::Preview);
   EXPECT_EQ(stage.graphicsStartup.stageSize, (Size{152, 112}));

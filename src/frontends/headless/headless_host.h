@@ -9,10 +9,18 @@ namespace qs3 {
 
 class HeadlessHost final : public Host {
  public:
-  explicit HeadlessHost(Size screen) : screen_(screen) {}
+  // With no monitors given, the screen is the one monitor.
+  explicit HeadlessHost(Size screen, MonitorLayout monitors = {})
+      : screen_(screen), monitors_(monitors) {
+    if (monitors_.count == 0) {
+      monitors_.count = 1;
+      monitors_.monitors[0] = {{0, 0, screen.width, screen.height}, true};
+    }
+  }
 
   bool TopLevelWindowExists(const char*) override { return false; }
   Size ScreenSize() override { return screen_; }
+  MonitorLayout Monitors() override { return monitors_; }
   std::optional<Size> ClientSize(WindowHandle) override { return std::nullopt; }
   WindowHandle ForegroundWindow() override { return kNoWindow; }
   void BringToForeground(WindowHandle) override {}
@@ -31,6 +39,7 @@ class HeadlessHost final : public Host {
 
  private:
   Size screen_;
+  MonitorLayout monitors_;
   int runningTimers_ = 0;
 };
 

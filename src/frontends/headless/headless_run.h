@@ -8,11 +8,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "embedded/embedded_resources.h"
 #include "frontends/headless/headless_host.h"
 #include "frontends/headless/headless_presenter.h"
 #include "frontends/headless/scripted_music_clock.h"
+#include "shell/monitor_desk.h"
 #include "shell/performance_stage.h"
 
 namespace qs3 {
@@ -22,6 +24,8 @@ struct RunSetup {
   std::optional<Size> preview;  // the preview window's size; none: full screen
   std::uint32_t seed = 0;
   std::optional<ScriptedMusicClock> music;  // none: the silent timeline
+  // A desk of several monitors (full screen only); none: the screen alone.
+  MonitorLayout monitors;
 };
 
 // The start-up values a real run would derive for this screen and mode.
@@ -51,6 +55,13 @@ class HeadlessRun {
   std::span<const Rect> Changes() const { return stage_.LastChanges(); }
   const Timeline& Performance() const { return stage_.Performance(); }
   const HeadlessPresenter& Presenter() const { return presenter_; }
+  // The monitors covered and the one the quartet plays on, as the saver
+  // window would have them.
+  const MonitorDesk& Desk() const { return desk_; }
+  // The whole desk as the user would see it: the bounding box of every
+  // monitor, black, with the playing window's picture on its monitor.
+  // Pixels outside every monitor are black too.
+  std::vector<std::uint32_t> DeskPicture(Rect* bounds = nullptr) const;
 
  private:
   static constexpr WindowHandle kWindow = 1;
@@ -62,6 +73,7 @@ class HeadlessRun {
   EmbeddedResourceSource resources_;
   NoMusic noMusic_;
   PerformanceStage stage_;
+  MonitorDesk desk_;
   int ticksDone_ = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "frontends/sdl/sdl_host.h"
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <memory>
@@ -28,6 +29,20 @@ Size SdlHost::ScreenSize() {
   SDL_DisplayMode mode{};
   if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return {};
   return {mode.w, mode.h};
+}
+
+MonitorLayout SdlHost::Monitors() {
+  MonitorLayout layout = x11_.Monitors();
+  if (layout.count > 0) return layout;
+  // Without RandR, SDL's displays: the primary one is listed first.
+  const int count = std::min(SDL_GetNumVideoDisplays(), kMaxMonitors);
+  for (int i = 0; i < count; ++i) {
+    SDL_Rect bounds{};
+    if (SDL_GetDisplayBounds(i, &bounds) != 0) continue;
+    layout.monitors[layout.count++] = {
+        {bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h}, i == 0};
+  }
+  return layout;
 }
 
 std::optional<Size> SdlHost::ClientSize(WindowHandle window) {

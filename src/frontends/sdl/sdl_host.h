@@ -24,6 +24,7 @@ class SdlHost final : public Host {
 
   bool TopLevelWindowExists(const char* title) override;
   Size ScreenSize() override;
+  MonitorLayout Monitors() override;
   std::optional<Size> ClientSize(WindowHandle window) override;
   WindowHandle ForegroundWindow() override;
   void BringToForeground(WindowHandle window) override;

@@ -47,6 +47,15 @@ std::optional<XWindowId> X11WindowOf(SDL_Window* window) {
   return std::nullopt;
 }
 
+// A window made at a monitor's bounds in its size is full screen on that
+// monitor, with or without a window manager.
+SDL_Window* CreateFullScreenWindow(const char* title, const Rect& area) {
+  return SDL_CreateWindow(title, area.left, area.top, area.right - area.left,
+                          area.bottom - area.top,
+                          SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALWAYS_ON_TOP |
+                              SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+}
+
 }  // namespace
 
 bool NeedsRepaint(Uint8 windowEvent) {
@@ -86,10 +95,10 @@ WindowHandle SdlShell::CreatePreviewWindow(const SaverWindowParams& params) {
 }
 
 WindowHandle SdlShell::CreateFullScreen(const SaverWindowParams& params) {
-  window_ = SDL_CreateWindow(params.title.c_str(), params.position.x, params.position.y,
-                             params.size.width, params.size.height,
-                             SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_ALWAYS_ON_TOP |
-                                 SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+  window_ = CreateFullScreenWindow(
+      params.title.c_str(), {params.position.x, params.position.y,
+                             params.position.x + params.size.width,
+                             params.position.y + params.size.height});
   if (window_ == nullptr) return kNoWindow;
   const auto handle = static_cast<WindowHandle>(SDL_GetWindowID(window_));
   if (const std::optional<XWindowId> drawable = X11WindowOf(window_); drawable && x11_.Valid())
@@ -154,8 +163,17 @@ void SdlShell::Dispatch(const SDL_Event& event) {
     WindowDestroyed();
     return;
   }
+  if (event.type == SDL_DISPLAYEVENT) {
+    logic_->OnDisplayChange();
+    return;
+  }
   if (event.type == SDL_WINDOWEVENT && NeedsRepaint(event.window.event)) {
-    Repaint();
+    SDL_Window* window = SDL_GetWindowFromID(event.window.windowID);
+    if (window != nullptr && window != window_ && WindowOf(event.window.windowID) == window) {
+      PaintCover(window);
+    } else {
+      Repaint();
+    }
     return;
   }
   if (const auto input = InputFrom(event); input && !destroyed_) logic_->OnInput(*input);
@@ -177,7 +195,63 @@ void SdlShell::HideSaverWindow(WindowHandle) {
   DestroyWindows();
 }
 
+WindowHandle SdlShell::CreateCoverWindow(const Rect& area, SaverWindow&) {
+  const auto slot = std::find(covers_.begin(), covers_.end(), nullptr);
+  if (slot == covers_.end()) return kNoWindow;
+  SDL_Window* cover = CreateFullScreenWindow("", area);
+  if (cover == nullptr) return kNoWindow;
+  *slot = cover;
+  SDL_ShowWindow(cover);
+  PaintCover(cover);
+  return static_cast<WindowHandle>(SDL_GetWindowID(cover));
+}
+
+void SdlShell::PaintCover(SDL_Window* cover) const {
+  if (const std::optional<XWindowId> drawable = X11WindowOf(cover); drawable && x11_.Valid()) {
+    x11_.PaintBlack(*drawable);
+    return;
+  }
+  if (SDL_Surface* surface = SDL_GetWindowSurface(cover)) {
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+    SDL_UpdateWindowSurface(cover);
+  }
+}
+
+SDL_Window* SdlShell::WindowOf(WindowHandle handle) const {
+  if (handle <= 0 || handle > static_cast<WindowHandle>(UINT32_MAX)) return nullptr;
+  SDL_Window* window = SDL_GetWindowFromID(static_cast<Uint32>(handle));
+  if (window == window_) return window;
+  return std::find(covers_.begin(), covers_.end(), window) != covers_.end() ? window : nullptr;
+}
+
+void SdlShell::PlaceWindow(WindowHandle handle, const Rect& area) {
+  SDL_Window* window = WindowOf(handle);
+  if (window == nullptr) return;
+  if (const std::optional<XWindowId> drawable = X11WindowOf(window); drawable && x11_.Valid()) {
+    x11_.MoveWindow(*drawable, area);
+  } else {
+    SDL_SetWindowPosition(window, area.left, area.top);
+    SDL_SetWindowSize(window, area.right - area.left, area.bottom - area.top);
+  }
+  if (window == window_) {
+    Repaint();
+  } else {
+    PaintCover(window);
+  }
+}
+
+void SdlShell::DestroyCoverWindow(WindowHandle handle) {
+  SDL_Window* cover = WindowOf(handle);
+  if (cover == nullptr || cover == window_) return;
+  *std::find(covers_.begin(), covers_.end(), cover) = nullptr;
+  SDL_DestroyWindow(cover);
+}
+
 void SdlShell::DestroyWindows() {
+  for (SDL_Window*& cover : covers_) {
+    if (cover != nullptr) SDL_DestroyWindow(cover);
+    cover = nullptr;
+  }
   if (window_ != nullptr) {
     x11Drawn_.Remove(static_cast<WindowHandle>(SDL_GetWindowID(window_)));
     SDL_DestroyWindow(window_);

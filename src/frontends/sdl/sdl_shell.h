@@ -8,6 +8,7 @@
 
 #include <SDL.h>
 
+#include <array>
 #include <optional>
 
 #include "frontends/sdl/sdl_events.h"
@@ -33,8 +34,14 @@ class SdlShell final : public SaverShell {
   void ShowSaverWindow(WindowHandle window) override;
   int RunMessageLoop() override;
   void HideSaverWindow(WindowHandle window) override;
+  // Covers are SDL windows like the saver's, black by their X background.
+  WindowHandle CreateCoverWindow(const Rect& area, SaverWindow& logic) override;
+  void PlaceWindow(WindowHandle window, const Rect& area) override;
+  void DestroyCoverWindow(WindowHandle window) override;
 
  private:
+  SDL_Window* WindowOf(WindowHandle handle) const;
+  void PaintCover(SDL_Window* cover) const;
   // The window is gone (closed, its parent destroyed, or the process asked
   // to end): the logic tears down and posts the quit message.
   void WindowDestroyed();
@@ -53,6 +60,7 @@ class SdlShell final : public SaverShell {
   TimerSchedule& timers_;
   SaverWindow* logic_ = nullptr;
   SDL_Window* window_ = nullptr;
+  std::array<SDL_Window*, kMaxMonitors> covers_{};
   XWindowId child_ = 0;   // a preview's own window, drawn through X11
   XWindowId parent_ = 0;  // the window it lives in
   bool destroyed_ = false;

@@ -4,6 +4,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
+#include <X11/extensions/Xrandr.h>
 #include <poll.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
@@ -289,6 +290,43 @@ void X11Connection::DestroyWindow(XWindowId window) const {
   if (display_ == nullptr || window == 0) return;
   XDestroyWindow(display_, window);
   XSync(display_, False);
+}
+
+MonitorLayout X11Connection::Monitors() const {
+  MonitorLayout layout;
+  int eventBase = 0;
+  int errorBase = 0;
+  int major = 0;
+  int minor = 0;
+  if (display_ == nullptr || !XRRQueryExtension(display_, &eventBase, &errorBase) ||
+      !XRRQueryVersion(display_, &major, &minor) || (major == 1 && minor < 5)) {
+    return layout;
+  }
+  int count = 0;
+  XRRMonitorInfo* monitors = XRRGetMonitors(display_, DefaultRootWindow(display_), True, &count);
+  if (monitors == nullptr) return layout;
+  for (int i = 0; i < count && layout.count < kMaxMonitors; ++i) {
+    const XRRMonitorInfo& m = monitors[i];
+    layout.monitors[layout.count++] = {{m.x, m.y, m.x + m.width, m.y + m.height}, m.primary != 0};
+  }
+  XRRFreeMonitors(monitors);
+  return layout;
+}
+
+void X11Connection::MoveWindow(XWindowId window, const Rect& area) const {
+  if (display_ == nullptr || window == 0) return;
+  XMoveResizeWindow(display_, window, area.left, area.top,
+                    static_cast<unsigned>(area.right - area.left),
+                    static_cast<unsigned>(area.bottom - area.top));
+  XRaiseWindow(display_, window);
+  XSync(display_, False);
+}
+
+void X11Connection::PaintBlack(XWindowId window) const {
+  if (display_ == nullptr || window == 0) return;
+  XSetWindowBackground(display_, window, BlackPixel(display_, DefaultScreen(display_)));
+  XClearWindow(display_, window);
+  XFlush(display_);
 }
 
 void X11Connection::PutPixels(XWindowId window, const std::uint32_t* pixels, Size size,

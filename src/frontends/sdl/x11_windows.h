@@ -54,6 +54,16 @@ class X11Connection {
   // dying with its host never gives.
   XWindowId CreateChild(XWindowId parent, Size size, const char* name) const;
   void DestroyWindow(XWindowId window) const;
+
+  // The monitors as RandR lists them now (asked of the server each time: SDL
+  // 2.26 never hears of a monitor that moved or went off); a count of 0
+  // without RandR 1.5.
+  MonitorLayout Monitors() const;
+  // Moves and sizes a window onto `area` of the screen and raises it.
+  void MoveWindow(XWindowId window, const Rect& area) const;
+  // The window's background made black and shown: the server itself keeps
+  // it black from then on, with no picture of its size kept anywhere.
+  void PaintBlack(XWindowId window) const;
   // Copies the rectangles of a picture of 0x00RRGGBB pixels (each inside it)
   // to the same places in the window, whose top-left corner is the
   // picture's, through a band of shared memory where the server offers it;

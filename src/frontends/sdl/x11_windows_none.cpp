@@ -36,6 +36,11 @@ XWindowId X11Connection::CreateChild(XWindowId, Size, const char*) const {
   return 0;
 }
 void X11Connection::DestroyWindow(XWindowId) const {}
+MonitorLayout X11Connection::Monitors() const {
+  return {};
+}
+void X11Connection::MoveWindow(XWindowId, const Rect&) const {}
+void X11Connection::PaintBlack(XWindowId) const {}
 void X11Connection::PutPixels(XWindowId, const std::uint32_t*, Size, std::span<const Rect>) const {}
 bool X11Connection::TakeExposure(XWindowId) const {
   return false;

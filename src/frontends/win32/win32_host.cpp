@@ -18,6 +18,31 @@ Size Win32Host::ScreenSize() {
   return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
 }
 
+namespace {
+
+BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
+  auto& layout = *reinterpret_cast<MonitorLayout*>(data);
+  if (layout.count >= kMaxMonitors) return FALSE;
+  MONITORINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoA(monitor, &info)) return TRUE;
+  const RECT& area = info.rcMonitor;
+  layout.monitors[layout.count++] = {{area.left, area.top, area.right, area.bottom},
+                                     (info.dwFlags & MONITORINFOF_PRIMARY) != 0};
+  return TRUE;
+}
+
+}  // namespace
+
+MonitorLayout Win32Host::Monitors() {
+  MonitorLayout layout;
+  if (!EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&layout)) &&
+      layout.count < kMaxMonitors) {
+    return {};
+  }
+  return layout;
+}
+
 std::optional<Size> Win32Host::ClientSize(WindowHandle window) {
   RECT client{};
   if (window == kNoWindow || !GetClientRect(ToHwnd(window), &client)) return std::nullopt;

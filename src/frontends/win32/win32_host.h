@@ -9,6 +9,7 @@ class Win32Host final : public Host {
  public:
   bool TopLevelWindowExists(const char* title) override;
   Size ScreenSize() override;
+  MonitorLayout Monitors() override;
   std::optional<Size> ClientSize(WindowHandle window) override;
   WindowHandle ForegroundWindow() override;
   void BringToForeground(WindowHandle window) override;

@@ -41,8 +41,25 @@ LRESULT CALLBACK SaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_DESTROY:
       logic->OnDestroy();
       return 0;
+    case WM_DISPLAYCHANGE:
+      logic->OnDisplayChange();
+      return 0;
     default:
       break;
+  }
+  if (const auto input = InputMessageFrom(message)) {
+    logic->OnInput(*input);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A cover is black (its class brush erases it) and only passes its input on;
+// the saver window alone has the timer and hears of display changes.
+LRESULT CALLBACK CoverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  SaverWindow* logic = liveSaverWindow;
+  if (logic == nullptr || message == WM_DESTROY) {
+    return DefWindowProcA(window, message, wParam, lParam);
   }
   if (const auto input = InputMessageFrom(message)) {
     logic->OnInput(*input);
@@ -101,6 +118,41 @@ int Win32Shell::RunMessageLoop() {
 void Win32Shell::HideSaverWindow(WindowHandle window) {
   ShowWindow(ToHwnd(window), SW_HIDE);
   liveSaverWindow = nullptr;
+}
+
+bool Win32Shell::RegisterCoverClass() {
+  if (coverClassRegistered_) return true;
+  WNDCLASSA coverClass{};
+  coverClass.lpfnWndProc = CoverWindowProc;
+  coverClass.hInstance = instance_;
+  coverClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+  coverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  coverClass.lpszClassName = kCoverClassName;
+  coverClassRegistered_ = RegisterClassA(&coverClass) != 0;
+  return coverClassRegistered_;
+}
+
+WindowHandle Win32Shell::CreateCoverWindow(const Rect& area, SaverWindow&) {
+  if (!RegisterCoverClass()) return kNoWindow;
+  // A tool window: no taskbar button, and no title for a search by title to find.
+  HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kCoverClassName, "", WS_POPUP,
+                               area.left, area.top, area.right - area.left,
+                               area.bottom - area.top, nullptr, nullptr, instance_, nullptr);
+  if (cover == nullptr) return kNoWindow;
+  ShowWindow(cover, SW_SHOWNOACTIVATE);
+  UpdateWindow(cover);
+  return FromHwnd(cover);
+}
+
+void Win32Shell::PlaceWindow(WindowHandle window, const Rect& area) {
+  HWND handle = ToHwnd(window);
+  SetWindowPos(handle, HWND_TOPMOST, area.left, area.top, area.right - area.left,
+               area.bottom - area.top, SWP_NOACTIVATE | SWP_SHOWWINDOW);
+  RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void Win32Shell::DestroyCoverWindow(WindowHandle window) {
+  DestroyWindow(ToHwnd(window));
 }
 
 }  // namespace qs3::win32

@@ -18,10 +18,16 @@ class Win32Shell final : public SaverShell {
   void ShowSaverWindow(WindowHandle window) override;
   int RunMessageLoop() override;
   void HideSaverWindow(WindowHandle window) override;
+  WindowHandle CreateCoverWindow(const Rect& area, SaverWindow& logic) override;
+  void PlaceWindow(WindowHandle window, const Rect& area) override;
+  void DestroyCoverWindow(WindowHandle window) override;
 
  private:
+  bool RegisterCoverClass();
+
   HINSTANCE instance_;
   bool classRegistered_ = false;
+  bool coverClassRegistered_ = false;
 };
 
 }  // namespace qs3::win32
