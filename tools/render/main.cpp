@@ -5,10 +5,12 @@
 //   qs3_render [--screen WxH] [--preview WxH] [--seed N] [--ticks FIRST..LAST]
 //              [--music-rate BYTES | --music-script FILE]
 //              [--png-dir DIR] [--ppm-dir DIR] [--gif FILE] [--gif-step K]
-//              [--trace FILE|-]
+//              [--trace FILE|-] [--monitors WxH+X+Y,...] [--checksums FILE|-]
 //   qs3_render --settings-window WxH [--music-enabled N] [--pressed BUTTON]
 //              [--png-dir DIR] [--ppm-dir DIR]
+#include <array>
 #include <cstdio>
+#include <span>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -28,17 +30,43 @@ namespace {
 
 constexpr int kCentisecondsPerTick = 10;
 
-bool WritePpm(const PixelBuffer& frame, const std::filesystem::path& path, std::string& error) {
+bool WritePpm(std::span<const std::uint32_t> pixels, Size size, const std::filesystem::path& path,
+              std::string& error) {
   std::vector<std::uint8_t> bytes;
   const std::string header =
-      "P6\n" + std::to_string(frame.Width()) + " " + std::to_string(frame.Height()) + "\n255\n";
+      "P6\n" + std::to_string(size.width) + " " + std::to_string(size.height) + "\n255\n";
   bytes.assign(header.begin(), header.end());
-  for (const std::uint32_t pixel : frame.Pixels()) {
+  for (const std::uint32_t pixel : pixels) {
     bytes.push_back(static_cast<std::uint8_t>(pixel >> 16));
     bytes.push_back(static_cast<std::uint8_t>(pixel >> 8));
     bytes.push_back(static_cast<std::uint8_t>(pixel));
   }
   return WriteBytes(bytes, path, error);
+}
+
+bool WritePpm(const PixelBuffer& frame, const std::filesystem::path& path, std::string& error) {
+  return WritePpm(frame.Pixels(), {frame.Width(), frame.Height()}, path, error);
+}
+
+// CRC-32 (the one zlib and PNG use) of the pixels as R, G, B bytes: what a
+// test computes over a screenshot of the monitor.
+std::uint32_t RgbCrc(std::span<const std::uint32_t> pixels) {
+  static const std::array<std::uint32_t, 256> table = [] {
+    std::array<std::uint32_t, 256> t{};
+    for (std::uint32_t n = 0; n < 256; ++n) {
+      std::uint32_t c = n;
+      for (int k = 0; k < 8; ++k) c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      t[n] = c;
+    }
+    return t;
+  }();
+  std::uint32_t crc = 0xFFFFFFFFu;
+  for (const std::uint32_t pixel : pixels) {
+    for (const int shift : {16, 8, 0}) {
+      crc = table[(crc ^ (pixel >> shift)) & 0xFFu] ^ (crc >> 8);
+    }
+  }
+  return crc ^ 0xFFFFFFFFu;
 }
 
 std::string FrameName(int tick, const char* extension) {
@@ -65,6 +93,10 @@ class Outputs {
       trace_ = options.trace == "-" ? &std::cout : &traceFile_;
       *trace_ << TraceHeader(run);
     }
+    if (!options.checksums.empty()) {
+      if (options.checksums != "-") checksumFile_.open(options.checksums);
+      checksums_ = options.checksums == "-" ? &std::cout : &checksumFile_;
+    }
     for (const auto& dir : {options.pngDir, options.ppmDir})
       if (!dir.empty()) std::filesystem::create_directories(dir);
     if (!options.gif.empty()) {
@@ -77,12 +109,30 @@ class Outputs {
     const int tick = run.TicksDone() - 1;
     if (trace_ != nullptr) *trace_ << TraceTick(run);
     const PixelBuffer& frame = run.Frame();
+    if (checksums_ != nullptr) {
+      const Rect& area = run.Desk().Playing();
+      char line[96];
+      std::snprintf(line, sizeof line, "tick %d monitor %d,%d,%d,%d crc %08x\n", tick, area.left,
+                    area.top, area.right, area.bottom, RgbCrc(frame.Pixels()));
+      *checksums_ << line;
+    }
+    // On a desk of several monitors a picture is the whole desk.
+    std::vector<std::uint32_t> desk;
+    std::span<const std::uint32_t> pixels = frame.Pixels();
+    Size size{frame.Width(), frame.Height()};
+    if (options_.setup.monitors.count > 0 && (!options_.pngDir.empty() || !options_.ppmDir.empty())) {
+      Rect bounds;
+      desk = run.DeskPicture(&bounds);
+      pixels = desk;
+      size = {bounds.right - bounds.left, bounds.bottom - bounds.top};
+    }
     if (!options_.pngDir.empty() &&
-        !WriteRgbPng(frame.Pixels(), frame.Width(), frame.Height(),
+        !WriteRgbPng(pixels, size.width, size.height,
                      std::filesystem::path(options_.pngDir) / FrameName(tick, "png"), error))
       return false;
     if (!options_.ppmDir.empty() &&
-        !WritePpm(frame, std::filesystem::path(options_.ppmDir) / FrameName(tick, "ppm"), error))
+        !WritePpm(pixels, size, std::filesystem::path(options_.ppmDir) / FrameName(tick, "ppm"),
+                  error))
       return false;
     if (gif_ && (tick - options_.firstTick) % options_.gifStep == 0)
       gif_->AddFrame(frame.Pixels(), kCentisecondsPerTick * options_.gifStep);
@@ -91,6 +141,7 @@ class Outputs {
 
   bool Finish(std::string& error) {
     if (trace_ != nullptr && !*trace_) error = "cannot write the trace";
+    if (checksums_ != nullptr && !*checksums_) error = "cannot write the checksums";
     if (gif_ && !gif_->Close()) error = gif_->Error();
     if (gif_ && gif_->UnknownPixels() > 0)
       std::cerr << "qs3_render: " << gif_->UnknownPixels() << " pixels outside the palette\n";
@@ -101,6 +152,8 @@ class Outputs {
   const RenderOptions& options_;
   std::ofstream traceFile_;
   std::ostream* trace_ = nullptr;
+  std::ofstream checksumFile_;
+  std::ostream* checksums_ = nullptr;
   std::optional<GifWriter> gif_;
 };
 

@@ -23,6 +23,41 @@ bool ReadSize(std::string_view text, Size& size) {
          size.width <= kMaxSide && size.height <= kMaxSide;
 }
 
+// "WxH+X+Y" or with '-' for a negative origin, as X11 writes geometries.
+bool ReadMonitor(std::string_view text, Rect& area) {
+  const auto sign = text.find_first_of("+-");
+  Size size;
+  if (sign == std::string_view::npos || !ReadSize(text.substr(0, sign), size)) return false;
+  const std::string_view origin = text.substr(sign);
+  const auto second = origin.find_first_of("+-", 1);
+  if (second == std::string_view::npos) return false;
+  Point at;
+  const auto number = [](std::string_view part, std::int32_t& value) {
+    if (part.starts_with('+')) part.remove_prefix(1);
+    return ReadNumber(part, value) && value > -kMaxSide * 4 && value < kMaxSide * 4;
+  };
+  if (!number(origin.substr(0, second), at.x) || !number(origin.substr(second), at.y)) {
+    return false;
+  }
+  area = {at.x, at.y, at.x + size.width, at.y + size.height};
+  return true;
+}
+
+bool ReadMonitors(std::string_view text, MonitorLayout& layout) {
+  layout = {};
+  while (!text.empty()) {
+    if (layout.count == kMaxMonitors) return false;
+    const auto comma = text.find(',');
+    Monitor& monitor = layout.monitors[layout.count];
+    if (!ReadMonitor(text.substr(0, comma), monitor.area)) return false;
+    monitor.primary = layout.count == 0;
+    ++layout.count;
+    if (comma == std::string_view::npos) break;
+    text.remove_prefix(comma + 1);
+  }
+  return layout.count > 0;
+}
+
 bool ReadTicks(std::string_view text, int& first, int& last) {
   const auto dots = text.find("..");
   return dots != std::string_view::npos && ReadNumber(text.substr(0, dots), first) &&
@@ -77,6 +112,10 @@ bool ApplyOption(const std::string& name, const std::string& value, RenderOption
     options.gif = value;
   } else if (name == "--trace") {
     options.trace = value;
+  } else if (name == "--checksums") {
+    options.checksums = value;
+  } else if (name == "--monitors") {
+    ok = ReadMonitors(value, options.setup.monitors);
   } else if (name == "--settings-window") {
     Size client;
     ok = ReadSize(value, client);

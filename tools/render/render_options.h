@@ -17,7 +17,8 @@ struct RenderOptions {
   std::string ppmDir;
   std::string gif;
   int gifStep = 1;
-  std::string trace;  // "-" for standard output
+  std::string trace;      // "-" for standard output
+  std::string checksums;  // "-" for standard output
   bool help = false;
   // The settings window instead of the performance: its client size, the
   // music switch's value and the button shown pressed ("", ok, cancel, music).
@@ -41,6 +42,10 @@ inline constexpr char kRenderUsage[] =
     "  --gif FILE            write the frames as one animated GIF\n"
     "  --gif-step K          put every K-th tick into the GIF (default 1)\n"
     "  --trace FILE|-        write each tick's display list as text\n"
+    "  --monitors WxH+X+Y,...  a desk of several monitors, the first one primary (at 0,0 on\n"
+    "                        Windows); frames are then the whole desk, monitors in place\n"
+    "  --checksums FILE|-    write 'tick N monitor L,T,R,B crc C': the CRC-32 of the\n"
+    "                        playing monitor's picture as R, G, B bytes, rows top-down\n"
     "  --settings-window WxH draw the settings window's client area of this size instead,\n"
     "                        as DIR/settings_window.png or .ppm\n"
     "  --music-enabled N     the settings window's music value (default 1)\n"
