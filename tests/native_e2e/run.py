@@ -37,9 +37,10 @@ from pathlib import Path
 sys.dont_write_bytecode = True
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "common"))
 
+import desk_frames  # noqa: E402
 from xorg_monitors import (ONE_MONITOR, PRIMARY_LEFT, PRIMARY_RIGHT, ROOT_RGB,  # noqa: E402
                            Layout, Monitor, XorgFailure, XorgMonitors, bounding_size,
-                           primary_first)
+                           primary_first, primary_of)
 
 REPO = Path(__file__).resolve().parents[2]
 DATA_DIR = REPO / "data"  # holds the signature file and QS3/BGM10.SSS
@@ -1441,7 +1442,46 @@ def sdl_layout_change(first: Layout, second: Layout):
     return case
 
 
+def saver_plays_on_each_monitor(layout: Layout):
+    """The full-screen saver on two monitors: the first performance on the
+    primary one equals the renderer's frame for that monitor's size while the
+    other is black, the second on the other monitor while the primary is
+    black; a pointer move along one axis onto the other monitor does not end
+    it, a click there does."""
+    def case(h: Harness) -> None:
+        h.use_layout(layout)
+        ordered = sorted(layout, key=lambda m: (m != primary_of(layout), m.x, m.y))
+        areas = [m.area for m in ordered]
+        rects = [m.rect for m in ordered]
+        px, py, pw, ph = areas[0]
+        h.mouse_to(px + pw // 2, py + ph // 2)
+        started = int(time.time())
+        saver = h.start_qs3("/s")
+        h.wait_window(SAVER_TITLE, process=saver)
+        shots = desk_frames.watch(h.grab, areas, still_running=lambda: saver.poll() is None)
+        expect(saver.poll() is None, f"qs3 ended by itself ({saver.poll()})")
+        renders = desk_frames.render_checksums(
+            str(h.renderer), rects, [started + d for d in desk_frames.SEED_SLACK],
+            2 * desk_frames.PERFORMANCE_TICKS - 1)
+        seen = desk_frames.explain(shots, renders, rects)
+        expect(seen is not None, f"no seed near {started} explains what the monitors showed over "
+                                 f"{len(shots)} screenshots: {desk_frames.describe(shots)}")
+        told = (f"seed {seen.seed}: at {seen.first[0]:.1f} s the primary monitor showed tick "
+                f"{seen.first[1]}, the other black; at {seen.second[0]:.1f} s the other showed "
+                f"tick {seen.second[1]}, the primary black")
+        h.note(told)
+        print(told)
+        ox, oy, ow, oh = areas[1]
+        h.mouse_to(ox + ow // 2, py + ph // 2)  # one axis only: that is no reason to end
+        expect_still_running(h, saver, "a move along one axis onto the other monitor")
+        h.xdotool("click", "1")
+        expect_ends(h, saver, "a click on the other monitor")
+    return case
+
+
 MONITOR_CASES = {
+    "monitors_saver_primary_left": saver_plays_on_each_monitor(PRIMARY_LEFT),
+    "monitors_saver_primary_right": saver_plays_on_each_monitor(PRIMARY_RIGHT),
     "monitors_fixture_layouts": fixture_lays_out_monitors,
     "monitors_sdl_displays_primary_left": sdl_reports_displays(PRIMARY_LEFT),
     "monitors_sdl_displays_primary_right": sdl_reports_displays(PRIMARY_RIGHT),
