@@ -9,9 +9,8 @@ namespace {
 int RunSaverWindow(const StartupState& startup, bool hasPreviousInstance, EntryServices& services) {
   SaverShell& shell = services.shell;
   if (!hasPreviousInstance && !shell.RegisterSaverClass()) return 0;
-  SaverWindow logic(startup,
-                    {services.host, services.passwords, services.settingsSystem, services.stage,
-                     services.shell});
+  SaverWindow logic(startup, {services.host, services.passwords, services.settingsSystem,
+                              services.stage, services.shell});
   const WindowHandle window = shell.CreateSaverWindow(SaverWindowParamsFor(startup), logic);
   if (window == kNoWindow) return 0;
   shell.ShowSaverWindow(window);

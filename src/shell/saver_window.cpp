@@ -60,8 +60,12 @@ void SaverWindow::OnCreate(WindowHandle window) {
   if (settings_.musicEnabled == 1) stage.PlaySlot(0, 0);  // a failure shows as a still position
 }
 
+Rect SaverWindow::CreatedArea() const {
+  return {0, 0, startup_.stageSize.width, startup_.stageSize.height};
+}
+
 void SaverWindow::CoverDesk() {
-  const Rect window{0, 0, startup_.stageSize.width, startup_.stageSize.height};
+  const Rect window = CreatedArea();
   desk_.Start(services_.host.Monitors(), window);
   // The window was made over the primary monitor as the screen size has it;
   // a system whose primary monitor lies elsewhere, or is another size, moves it.
@@ -73,8 +77,7 @@ void SaverWindow::CoverDesk() {
 }
 
 void SaverWindow::PlaceWindows() {
-  const Rect window{0, 0, startup_.stageSize.width, startup_.stageSize.height};
-  if (!(desk_.Playing() == window) || desk_.Count() > 1) {
+  if (!(desk_.Playing() == CreatedArea()) || desk_.Count() > 1) {
     services_.shell.PlaceWindow(window_, desk_.Playing());
   }
   PlaceCovers();

@@ -93,6 +93,8 @@ class SaverWindow {
   void Teardown();
 
   // Full screen: every monitor but the quartet's has a cover window.
+  // Where the window was made: over the primary monitor as the screen size has it.
+  Rect CreatedArea() const;
   void CoverDesk();
   void PlaceWindows();
   void PlaceCovers();

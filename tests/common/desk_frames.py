@@ -122,6 +122,22 @@ def explain(shots: list[Shot], renders: list[SeedFrames], playing: list[Rect]) -
     return None
 
 
+def explain_run(renderer: str, shots: list[Shot], rects: list[Rect],
+                started: int) -> tuple[Explained | None, str]:
+    """Renders the seeds near STARTED and explains SHOTS of monitors RECTS
+    (the primary first); the explanation, or none, and a sentence saying
+    what was seen."""
+    renders = render_checksums(renderer, rects, [started + d for d in SEED_SLACK],
+                               2 * PERFORMANCE_TICKS - 1)
+    seen = explain(shots, renders, rects)
+    if seen is None:
+        return None, (f"no seed near {started} explains what the monitors showed over "
+                      f"{len(shots)} screenshots: {describe(shots)}")
+    return seen, (f"seed {seen.seed}: at {seen.first[0]:.1f} s the primary monitor showed tick "
+                  f"{seen.first[1]}, the other black; at {seen.second[0]:.1f} s the other "
+                  f"showed tick {seen.second[1]}, the primary black")
+
+
 def describe(shots: list[Shot]) -> str:
     """What each monitor showed over time, for a failure message."""
     lines = []

@@ -1460,15 +1460,8 @@ def saver_plays_on_each_monitor(layout: Layout):
         h.wait_window(SAVER_TITLE, process=saver)
         shots = desk_frames.watch(h.grab, areas, still_running=lambda: saver.poll() is None)
         expect(saver.poll() is None, f"qs3 ended by itself ({saver.poll()})")
-        renders = desk_frames.render_checksums(
-            str(h.renderer), rects, [started + d for d in desk_frames.SEED_SLACK],
-            2 * desk_frames.PERFORMANCE_TICKS - 1)
-        seen = desk_frames.explain(shots, renders, rects)
-        expect(seen is not None, f"no seed near {started} explains what the monitors showed over "
-                                 f"{len(shots)} screenshots: {desk_frames.describe(shots)}")
-        told = (f"seed {seen.seed}: at {seen.first[0]:.1f} s the primary monitor showed tick "
-                f"{seen.first[1]}, the other black; at {seen.second[0]:.1f} s the other showed "
-                f"tick {seen.second[1]}, the primary black")
+        seen, told = desk_frames.explain_run(str(h.renderer), shots, rects, started)
+        expect(seen is not None, told)
         h.note(told)
         print(told)
         ox, oy, ow, oh = areas[1]

@@ -145,15 +145,14 @@ bool Report(const std::string& config, const SoakResult& r, const Options& optio
   // the show stopped restarting.
   const bool restarting = r.lastRestartTick >= options.ticks - 1000;
   const bool sampled = r.baselineTick > 0;
-  const bool ok =
-      r.ok && r.performances > 0 && sampled && growth <= options.slackKb && restarting;
+  const bool ok = r.ok && r.performances > 0 && sampled && growth <= options.slackKb && restarting;
   std::printf(
       "result %s: %ld ticks in %.1f s (%.0f ticks/s), %ld performances, last restart at tick "
       "%ld; rss %ld kB after the first performance (tick %ld), %ld kB halfway (tick %ld), "
       "peak after %ld kB, growth %ld kB (slack %ld): %s\n",
       config.c_str(), options.ticks, seconds, options.ticks / std::max(seconds, 1e-9),
-      r.performances, r.lastRestartTick, r.firstPerformanceKb, r.firstPerformanceTick,
-      r.baselineKb, r.baselineTick, r.peakKb, growth, options.slackKb, ok ? "ok" : "FAILED");
+      r.performances, r.lastRestartTick, r.firstPerformanceKb, r.firstPerformanceTick, r.baselineKb,
+      r.baselineTick, r.peakKb, growth, options.slackKb, ok ? "ok" : "FAILED");
   if (!sampled) std::printf("%s: no sample in the second half of the run\n", config.c_str());
   if (!restarting) std::printf("%s: no restart in the last 1000 ticks\n", config.c_str());
   return ok;

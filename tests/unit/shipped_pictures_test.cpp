@@ -9,8 +9,8 @@
 #include <iterator>
 #include <string>
 
-#include "graphics/packed_dib.h"
 #include "embedded/embedded_resources.h"
+#include "graphics/packed_dib.h"
 
 namespace qs3 {
 namespace {

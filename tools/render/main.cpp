@@ -10,11 +10,11 @@
 //              [--png-dir DIR] [--ppm-dir DIR]
 #include <array>
 #include <cstdio>
-#include <span>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -120,7 +120,8 @@ class Outputs {
     std::vector<std::uint32_t> desk;
     std::span<const std::uint32_t> pixels = frame.Pixels();
     Size size{frame.Width(), frame.Height()};
-    if (options_.setup.monitors.count > 0 && (!options_.pngDir.empty() || !options_.ppmDir.empty())) {
+    if (options_.setup.monitors.count > 0 &&
+        (!options_.pngDir.empty() || !options_.ppmDir.empty())) {
       Rect bounds;
       desk = run.DeskPicture(&bounds);
       pixels = desk;

@@ -95,10 +95,9 @@ WindowHandle SdlShell::CreatePreviewWindow(const SaverWindowParams& params) {
 }
 
 WindowHandle SdlShell::CreateFullScreen(const SaverWindowParams& params) {
-  window_ = CreateFullScreenWindow(
-      params.title.c_str(), {params.position.x, params.position.y,
-                             params.position.x + params.size.width,
-                             params.position.y + params.size.height});
+  window_ = CreateFullScreenWindow(params.title.c_str(), {params.position.x, params.position.y,
+                                                          params.position.x + params.size.width,
+                                                          params.position.y + params.size.height});
   if (window_ == nullptr) return kNoWindow;
   const auto handle = static_cast<WindowHandle>(SDL_GetWindowID(window_));
   if (const std::optional<XWindowId> drawable = X11WindowOf(window_); drawable && x11_.Valid())
@@ -168,8 +167,8 @@ void SdlShell::Dispatch(const SDL_Event& event) {
     return;
   }
   if (event.type == SDL_WINDOWEVENT && NeedsRepaint(event.window.event)) {
-    SDL_Window* window = SDL_GetWindowFromID(event.window.windowID);
-    if (window != nullptr && window != window_ && WindowOf(event.window.windowID) == window) {
+    SDL_Window* window = WindowOf(event.window.windowID);
+    if (window != nullptr && window != window_) {
       PaintCover(window);
     } else {
       Repaint();

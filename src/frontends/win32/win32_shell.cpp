@@ -136,8 +136,8 @@ WindowHandle Win32Shell::CreateCoverWindow(const Rect& area, SaverWindow&) {
   if (!RegisterCoverClass()) return kNoWindow;
   // A tool window: no taskbar button, and no title for a search by title to find.
   HWND cover = CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kCoverClassName, "", WS_POPUP,
-                               area.left, area.top, area.right - area.left,
-                               area.bottom - area.top, nullptr, nullptr, instance_, nullptr);
+                               area.left, area.top, area.right - area.left, area.bottom - area.top,
+                               nullptr, nullptr, instance_, nullptr);
   if (cover == nullptr) return kNoWindow;
   ShowWindow(cover, SW_SHOWNOACTIVATE);
   UpdateWindow(cover);
