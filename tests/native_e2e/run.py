@@ -61,6 +61,7 @@ REFUSED_TIMEOUT = 3  # seconds a refused start gets to end by itself
 DRAW_TIMEOUT = 10  # seconds a window gets to show non-black pixels
 LOOK_TIMEOUT = 5  # seconds the settings window gets to show a click's look
 MATCH_TIMEOUT = 40  # seconds of screenshots before one must equal a renderer frame
+CHANGE_TIMEOUT = 10  # seconds the saver gets to cover a changed layout
 
 MUSIC_RATE = 22050  # bytes a second: 8-bit mono
 SILENCE = 0x80
@@ -1472,9 +1473,49 @@ def saver_plays_on_each_monitor(layout: Layout):
     return case
 
 
+def shows_root(pixels: bytes) -> bool:
+    """Whether a packed-RGB grab holds a pixel of the root window's colour."""
+    at = pixels.find(ROOT_RGB)
+    while at != -1:
+        if at % 3 == 0:
+            return True
+        at = pixels.find(ROOT_RGB, at + 1)
+    return False
+
+
+def saver_follows_layout(first: Layout, second: Layout):
+    """Monitors changed under the running saver: every monitor of the new
+    layout is covered, none shows the root window, and the saver runs on
+    until a click."""
+    def case(h: Harness) -> None:
+        h.use_layout(first)
+        px, py, pw, ph = primary_of(first).area
+        h.mouse_to(px + pw // 2, py + ph // 2)
+        saver = h.start_qs3("/s")
+        h.wait_window(SAVER_TITLE, process=saver)
+        time.sleep(3)
+        h.use_layout(second)
+        deadline = time.monotonic() + CHANGE_TIMEOUT
+        while True:
+            uncovered = [m.output for m in second if shows_root(h.grab(*m.area))]
+            if not uncovered:
+                break
+            expect(saver.poll() is None, f"qs3 ended ({saver.poll()}) after the change")
+            expect(time.monotonic() < deadline,
+                   f"{uncovered} still show the root window {CHANGE_TIMEOUT} s after the change")
+            time.sleep(0.5)
+        h.note(f"every monitor of {[m.output for m in second]} covered after the change")
+        expect_still_running(h, saver, "the layout change")
+        h.xdotool("click", "1")
+        expect_ends(h, saver, "a click after the layout change")
+    return case
+
+
 MONITOR_CASES = {
     "monitors_saver_primary_left": saver_plays_on_each_monitor(PRIMARY_LEFT),
     "monitors_saver_primary_right": saver_plays_on_each_monitor(PRIMARY_RIGHT),
+    "monitors_saver_follows_sides_swapped": saver_follows_layout(PRIMARY_LEFT, PRIMARY_RIGHT),
+    "monitors_saver_follows_monitor_added": saver_follows_layout(ONE_MONITOR, PRIMARY_LEFT),
     "monitors_fixture_layouts": fixture_lays_out_monitors,
     "monitors_sdl_displays_primary_left": sdl_reports_displays(PRIMARY_LEFT),
     "monitors_sdl_displays_primary_right": sdl_reports_displays(PRIMARY_RIGHT),
