@@ -111,6 +111,8 @@ def side_by_side(left: tuple[int, int], right: tuple[int, int], primary_left: bo
 PRIMARY_LEFT = side_by_side((1280, 1024), (1920, 1080), primary_left=True)
 PRIMARY_RIGHT = side_by_side((1920, 1080), (1280, 1024), primary_left=False)
 ONE_MONITOR = (Monitor("DUMMY0", 1280, 1024, 0, 0, True),)
+# The primary monitor switched off: the other one alone, primary now.
+OTHER_MONITOR_ONLY = (Monitor("DUMMY1", 1920, 1080, 0, 0, True),)
 
 
 def config_text(virtual: tuple[int, int]) -> str:

@@ -36,7 +36,7 @@ import desk_frames  # noqa: E402
 from harness import (PREVIEW_TITLE, SAVER_TITLE, SCREEN_HEIGHT, SCREEN_WIDTH,  # noqa: E402
                      SETTINGS_CLASS, SMALL_SCREEN, CaseFailure, Harness, MonitorsHarness,
                      differing_pixels, expect, expect_fields, parse_report, write_ppm)
-from xorg_monitors import (ONE_MONITOR, PRIMARY_LEFT, PRIMARY_RIGHT, ROOT_RGB,  # noqa: E402
+from xorg_monitors import (ONE_MONITOR, OTHER_MONITOR_ONLY, PRIMARY_LEFT, PRIMARY_RIGHT, ROOT_RGB,  # noqa: E402
                            Layout, primary_first, primary_of, windows_rect)
 
 SHOW_TIMEOUT = 10  # seconds a saver window gets to become visible
@@ -1327,10 +1327,22 @@ def saver_plays_on_each_monitor(layout: Layout):
     return case
 
 
-def saver_follows_layout(first: Layout, second: Layout):
+def expect_quartet_on(h: MonitorsHarness, monitor) -> None:
+    """The quartet, whose monitor went away, goes on on MONITOR at once."""
+    deadline = time.monotonic() + CHANGE_TIMEOUT
+    while not any(h.grab(*monitor.area)):
+        expect(time.monotonic() < deadline,
+               f"{monitor.output} stayed black {CHANGE_TIMEOUT} s after the quartet's "
+               "monitor went away")
+        time.sleep(0.5)
+    h.note(f"the quartet drawn on {monitor.output}")
+
+
+def saver_follows_layout(first: Layout, second: Layout, quartet_to: str | None = None):
     """Monitors changed under the running saver (Wine says nothing: the saver
     finds out by looking): every monitor of the new layout is covered, none
-    shows the root window, and the saver runs on until a key."""
+    shows the root window, the quartet whose monitor went away goes on on
+    QUARTET_TO, and the saver runs on until a click."""
     def case(h: MonitorsHarness) -> None:
         h.use_layout(first)
         px, py, pw, ph = primary_of(first).area
@@ -1350,6 +1362,8 @@ def saver_follows_layout(first: Layout, second: Layout):
                    f"{uncovered} still show the root window {CHANGE_TIMEOUT} s after the change")
             time.sleep(0.5)
         h.note(f"every monitor of {[m.output for m in second]} covered after the change")
+        if quartet_to is not None:
+            expect_quartet_on(h, next(m for m in second if m.output == quartet_to))
         expect_still_running(h, saver, "the layout change")
         # A click, not a key: after the sides swapped under Wine 8, a key sent
         # with xdotool to the saver's X window was seen not to reach it.
@@ -1367,6 +1381,8 @@ MONITOR_CASES = {
     "monitors_saver_primary_right": saver_plays_on_each_monitor(PRIMARY_RIGHT),
     "monitors_saver_follows_sides_swapped": saver_follows_layout(PRIMARY_LEFT, PRIMARY_RIGHT),
     "monitors_saver_follows_monitor_added": saver_follows_layout(ONE_MONITOR, PRIMARY_LEFT),
+    "monitors_saver_follows_playing_monitor_off": saver_follows_layout(
+        PRIMARY_LEFT, OTHER_MONITOR_ONLY, quartet_to="DUMMY1"),
     "monitors_enumerated_primary_left": monitors_enumerated(PRIMARY_LEFT),
     "monitors_enumerated_primary_right": monitors_enumerated(PRIMARY_RIGHT),
     "monitors_popups_cover_primary_left": popups_cover_monitors(PRIMARY_LEFT),

@@ -38,7 +38,7 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "common"))
 
 import desk_frames  # noqa: E402
-from xorg_monitors import (ONE_MONITOR, PRIMARY_LEFT, PRIMARY_RIGHT, ROOT_RGB,  # noqa: E402
+from xorg_monitors import (ONE_MONITOR, OTHER_MONITOR_ONLY, PRIMARY_LEFT, PRIMARY_RIGHT, ROOT_RGB,  # noqa: E402
                            Layout, Monitor, XorgFailure, XorgMonitors, bounding_size,
                            primary_first, primary_of)
 
@@ -1483,10 +1483,21 @@ def shows_root(pixels: bytes) -> bool:
     return False
 
 
-def saver_follows_layout(first: Layout, second: Layout):
+def expect_quartet_on(h: Harness, monitor) -> None:
+    """The quartet, whose monitor went away, goes on on MONITOR at once."""
+    deadline = time.monotonic() + CHANGE_TIMEOUT
+    while not any(h.grab(*monitor.area)):
+        expect(time.monotonic() < deadline,
+               f"{monitor.output} stayed black {CHANGE_TIMEOUT} s after the quartet's "
+               "monitor went away")
+        time.sleep(0.5)
+    h.note(f"the quartet drawn on {monitor.output}")
+
+
+def saver_follows_layout(first: Layout, second: Layout, quartet_to: str | None = None):
     """Monitors changed under the running saver: every monitor of the new
-    layout is covered, none shows the root window, and the saver runs on
-    until a click."""
+    layout is covered, none shows the root window, the quartet whose monitor
+    went away goes on on QUARTET_TO, and the saver runs on until a click."""
     def case(h: Harness) -> None:
         h.use_layout(first)
         px, py, pw, ph = primary_of(first).area
@@ -1505,6 +1516,8 @@ def saver_follows_layout(first: Layout, second: Layout):
                    f"{uncovered} still show the root window {CHANGE_TIMEOUT} s after the change")
             time.sleep(0.5)
         h.note(f"every monitor of {[m.output for m in second]} covered after the change")
+        if quartet_to is not None:
+            expect_quartet_on(h, next(m for m in second if m.output == quartet_to))
         expect_still_running(h, saver, "the layout change")
         h.xdotool("click", "1")
         expect_ends(h, saver, "a click after the layout change")
@@ -1516,6 +1529,8 @@ MONITOR_CASES = {
     "monitors_saver_primary_right": saver_plays_on_each_monitor(PRIMARY_RIGHT),
     "monitors_saver_follows_sides_swapped": saver_follows_layout(PRIMARY_LEFT, PRIMARY_RIGHT),
     "monitors_saver_follows_monitor_added": saver_follows_layout(ONE_MONITOR, PRIMARY_LEFT),
+    "monitors_saver_follows_playing_monitor_off": saver_follows_layout(
+        PRIMARY_LEFT, OTHER_MONITOR_ONLY, quartet_to="DUMMY1"),
     "monitors_fixture_layouts": fixture_lays_out_monitors,
     "monitors_sdl_displays_primary_left": sdl_reports_displays(PRIMARY_LEFT),
     "monitors_sdl_displays_primary_right": sdl_reports_displays(PRIMARY_RIGHT),
