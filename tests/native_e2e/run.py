@@ -1497,13 +1497,13 @@ def expect_quartet_on(h: Harness, monitor) -> None:
 def saver_follows_layout(first: Layout, second: Layout, quartet_to: str | None = None):
     """Monitors changed under the running saver: every monitor of the new
     layout is covered, none shows the root window, the quartet whose monitor
-    went away goes on on QUARTET_TO, and the saver runs on until a click."""
+    went away goes on on QUARTET_TO, and the saver runs on until a key."""
     def case(h: Harness) -> None:
         h.use_layout(first)
         px, py, pw, ph = primary_of(first).area
         h.mouse_to(px + pw // 2, py + ph // 2)
         saver = h.start_qs3("/s")
-        h.wait_window(SAVER_TITLE, process=saver)
+        window = h.wait_window(SAVER_TITLE, process=saver)["id"]
         time.sleep(3)
         h.use_layout(second)
         deadline = time.monotonic() + CHANGE_TIMEOUT
@@ -1519,8 +1519,8 @@ def saver_follows_layout(first: Layout, second: Layout, quartet_to: str | None =
         if quartet_to is not None:
             expect_quartet_on(h, next(m for m in second if m.output == quartet_to))
         expect_still_running(h, saver, "the layout change")
-        h.xdotool("click", "1")
-        expect_ends(h, saver, "a click after the layout change")
+        h.press_key(window)
+        expect_ends(h, saver, "a key after the layout change")
     return case
 
 

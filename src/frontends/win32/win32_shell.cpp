@@ -68,6 +68,14 @@ LRESULT CALLBACK CoverWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// Under Wine a change of the monitor layout was seen to leave no window of the
+// saver in the foreground, so keys went nowhere. A window of this thread in
+// front (the saver's own, or the password prompt over it) is left alone.
+bool ThisThreadHasTheForeground() {
+  HWND front = GetForegroundWindow();
+  return front != nullptr && GetWindowThreadProcessId(front, nullptr) == GetCurrentThreadId();
+}
+
 }  // namespace
 
 Win32Shell::~Win32Shell() {
@@ -96,6 +104,7 @@ WindowHandle Win32Shell::CreateSaverWindow(const SaverWindowParams& params, Save
                       params.position.x, params.position.y, params.size.width, params.size.height,
                       ToHwnd(params.parent), nullptr, instance_, nullptr);
   if (window == nullptr) liveSaverWindow = nullptr;
+  saverWindow_ = window;
   return FromHwnd(window);
 }
 
@@ -149,6 +158,7 @@ void Win32Shell::PlaceWindow(WindowHandle window, const Rect& area) {
   SetWindowPos(handle, HWND_TOPMOST, area.left, area.top, area.right - area.left,
                area.bottom - area.top, SWP_NOACTIVATE | SWP_SHOWWINDOW);
   RedrawWindow(handle, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  if (handle == saverWindow_ && !ThisThreadHasTheForeground()) SetForegroundWindow(handle);
 }
 
 void Win32Shell::DestroyCoverWindow(WindowHandle window) {

@@ -28,6 +28,7 @@ class Win32Shell final : public SaverShell {
   HINSTANCE instance_;
   bool classRegistered_ = false;
   bool coverClassRegistered_ = false;
+  HWND saverWindow_ = nullptr;
 };
 
 }  // namespace qs3::win32
