@@ -233,6 +233,32 @@ TEST_F(SaverCoversTest, TheQuartetsMonitorGoneItPlaysOnThePrimaryPlacedAnew) {
   EXPECT_EQ(CoverAreas(), (std::vector<Rect>{kAbove}));
 }
 
+TEST_F(SaverCoversTest, TheMusicPlaysOnceWhateverTheMonitors) {
+  settings.user.Set("QS3_10", "WAV", "1");
+  Create(SaverMode::FullScreen);
+  for (int performance = 0; performance < 4; ++performance) {
+    stage.restartsNext = true;
+    window->OnTimer();
+    stage.restartsNext = false;
+    for (int tick = 0; tick < kLayoutCheckTicks; ++tick) window->OnTimer();
+  }
+  host.monitors = Layout({{kPrimary, true}});
+  window->OnDisplayChange();
+  window->OnTimer();
+  const auto count = [&](const std::string& call) {
+    return std::count(log.calls.begin(), log.calls.end(), call);
+  };
+  EXPECT_EQ(count("OpenMusic"), 1);
+  EXPECT_EQ(count("LoadSound 0"), 1);
+  EXPECT_EQ(count("PlaySlot 0 0"), 1);
+  EXPECT_EQ(count("CloseMusic"), 0);
+  // Four moves at the restarts and one when the quartet's monitor went.
+  EXPECT_EQ(std::count_if(log.calls.begin(), log.calls.end(),
+                          [](const auto& call) { return call.starts_with("MoveToScreen"); }),
+            5);
+  EXPECT_EQ(log.calls.back(), "ComposeFrame music");
+}
+
 TEST_F(SaverCoversTest, ACoverThatCouldNotBeMadeIsTriedAgain) {
   shell.coverFails = true;
   Create(SaverMode::FullScreen);
