@@ -34,6 +34,17 @@ ROOT_COLOUR = "#336699"
 ROOT_RGB = bytes.fromhex(ROOT_COLOUR[1:])
 
 
+def shows_root(pixels: bytes) -> bool:
+    """Whether a packed-RGB screenshot holds a pixel of the root window's
+    colour, that is, a part of a monitor nothing covers."""
+    at = pixels.find(ROOT_RGB)
+    while at != -1:
+        if at % 3 == 0:
+            return True
+        at = pixels.find(ROOT_RGB, at + 1)
+    return False
+
+
 class XorgFailure(Exception):
     """The server could not be started, laid out or reached."""
 

@@ -36,8 +36,9 @@ import desk_frames  # noqa: E402
 from harness import (PREVIEW_TITLE, SAVER_TITLE, SCREEN_HEIGHT, SCREEN_WIDTH,  # noqa: E402
                      SETTINGS_CLASS, SMALL_SCREEN, CaseFailure, Harness, MonitorsHarness,
                      differing_pixels, expect, expect_fields, parse_report, write_ppm)
-from xorg_monitors import (ONE_MONITOR, OTHER_MONITOR_ONLY, PRIMARY_LEFT, PRIMARY_RIGHT, ROOT_RGB,  # noqa: E402
-                           Layout, primary_first, primary_of, windows_rect)
+from xorg_monitors import (ONE_MONITOR, OTHER_MONITOR_ONLY, PRIMARY_LEFT,  # noqa: E402
+                           PRIMARY_RIGHT, Layout, Monitor, primary_first, primary_of, shows_root,
+                           windows_rect)
 
 SHOW_TIMEOUT = 10  # seconds a saver window gets to become visible
 EXIT_TIMEOUT = 10  # seconds a saver gets to end after qualifying input
@@ -1327,7 +1328,7 @@ def saver_plays_on_each_monitor(layout: Layout):
     return case
 
 
-def expect_quartet_on(h: MonitorsHarness, monitor) -> None:
+def expect_quartet_on(h: MonitorsHarness, monitor: Monitor) -> None:
     """The quartet, whose monitor went away, goes on on MONITOR at once."""
     deadline = time.monotonic() + CHANGE_TIMEOUT
     while not any(h.grab(*monitor.area)):
@@ -1355,7 +1356,7 @@ def saver_follows_layout(first: Layout, second: Layout, quartet_to: str | None =
         deadline = time.monotonic() + CHANGE_TIMEOUT
         while True:
             uncovered = [m.output for m in second
-                         if ROOT_RGB in set(chunks(h.grab(*m.area)))]
+                         if shows_root(h.grab(*m.area))]
             if not uncovered:
                 break
             expect(time.monotonic() < deadline,
@@ -1370,10 +1371,6 @@ def saver_follows_layout(first: Layout, second: Layout, quartet_to: str | None =
         h.press_key(SAVER_TITLE)
         expect_ends(h, saver, "a key after the layout change")
     return case
-
-
-def chunks(pixels: bytes):
-    return (pixels[i:i + 3] for i in range(0, len(pixels), 3))
 
 
 MONITOR_CASES = {

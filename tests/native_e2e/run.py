@@ -38,9 +38,9 @@ sys.dont_write_bytecode = True
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "common"))
 
 import desk_frames  # noqa: E402
-from xorg_monitors import (ONE_MONITOR, OTHER_MONITOR_ONLY, PRIMARY_LEFT, PRIMARY_RIGHT, ROOT_RGB,  # noqa: E402
-                           Layout, Monitor, XorgFailure, XorgMonitors, bounding_size,
-                           primary_first, primary_of)
+from xorg_monitors import (ONE_MONITOR, OTHER_MONITOR_ONLY, PRIMARY_LEFT,  # noqa: E402
+                           PRIMARY_RIGHT, ROOT_RGB, Layout, Monitor, XorgFailure, XorgMonitors,
+                           bounding_size, primary_first, primary_of, shows_root)
 
 REPO = Path(__file__).resolve().parents[2]
 DATA_DIR = REPO / "data"  # holds the signature file and QS3/BGM10.SSS
@@ -1473,17 +1473,7 @@ def saver_plays_on_each_monitor(layout: Layout):
     return case
 
 
-def shows_root(pixels: bytes) -> bool:
-    """Whether a packed-RGB grab holds a pixel of the root window's colour."""
-    at = pixels.find(ROOT_RGB)
-    while at != -1:
-        if at % 3 == 0:
-            return True
-        at = pixels.find(ROOT_RGB, at + 1)
-    return False
-
-
-def expect_quartet_on(h: Harness, monitor) -> None:
+def expect_quartet_on(h: Harness, monitor: Monitor) -> None:
     """The quartet, whose monitor went away, goes on on MONITOR at once."""
     deadline = time.monotonic() + CHANGE_TIMEOUT
     while not any(h.grab(*monitor.area)):
