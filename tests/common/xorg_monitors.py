@@ -45,6 +45,34 @@ def shows_root(pixels: bytes) -> bool:
     return False
 
 
+def wait_covered(grab, layout: Layout, still_running, timeout: float,
+                 quartet_to: str | None = None) -> str | None:
+    """After the monitors changed to LAYOUT under a running saver: waits until
+    no monitor shows the root window and, when QUARTET_TO names an output,
+    until that monitor shows something not black (the quartet, whose monitor
+    went away, going on there). None once so; else what was still wrong after
+    TIMEOUT seconds, or that the saver ended. GRAB(x, y, width, height) gives
+    packed RGB."""
+    deadline = time.monotonic() + timeout
+    while True:
+        uncovered = [m.output for m in layout if shows_root(grab(*m.area))]
+        if not uncovered:
+            break
+        if not still_running():
+            return f"the saver ended with {uncovered} showing the root window"
+        if time.monotonic() >= deadline:
+            return f"{uncovered} still show the root window {timeout} s after the change"
+        time.sleep(0.5)
+    if quartet_to is None:
+        return None
+    monitor = next(m for m in layout if m.output == quartet_to)
+    while not any(grab(*monitor.area)):
+        if time.monotonic() >= deadline:
+            return f"{quartet_to} stayed black {timeout} s after the quartet's monitor went away"
+        time.sleep(0.5)
+    return None
+
+
 class XorgFailure(Exception):
     """The server could not be started, laid out or reached."""
 

@@ -37,7 +37,7 @@ from harness import (PREVIEW_TITLE, SAVER_TITLE, SCREEN_HEIGHT, SCREEN_WIDTH,  #
                      SETTINGS_CLASS, SMALL_SCREEN, CaseFailure, Harness, MonitorsHarness,
                      differing_pixels, expect, expect_fields, parse_report, write_ppm)
 from xorg_monitors import (ONE_MONITOR, OTHER_MONITOR_ONLY, PRIMARY_LEFT,  # noqa: E402
-                           PRIMARY_RIGHT, Layout, Monitor, primary_first, primary_of, shows_root,
+                           PRIMARY_RIGHT, Layout, primary_first, primary_of, wait_covered,
                            windows_rect)
 
 SHOW_TIMEOUT = 10  # seconds a saver window gets to become visible
@@ -1328,17 +1328,6 @@ def saver_plays_on_each_monitor(layout: Layout):
     return case
 
 
-def expect_quartet_on(h: MonitorsHarness, monitor: Monitor) -> None:
-    """The quartet, whose monitor went away, goes on on MONITOR at once."""
-    deadline = time.monotonic() + CHANGE_TIMEOUT
-    while not any(h.grab(*monitor.area)):
-        expect(time.monotonic() < deadline,
-               f"{monitor.output} stayed black {CHANGE_TIMEOUT} s after the quartet's "
-               "monitor went away")
-        time.sleep(0.5)
-    h.note(f"the quartet drawn on {monitor.output}")
-
-
 def saver_follows_layout(first: Layout, second: Layout, quartet_to: str | None = None):
     """Monitors changed under the running saver (Wine says nothing: the saver
     finds out by looking): every monitor of the new layout is covered, none
@@ -1353,18 +1342,11 @@ def saver_follows_layout(first: Layout, second: Layout, quartet_to: str | None =
         expect(window.get("found") == "1", "no saver window appeared")
         time.sleep(3)
         h.change_layout(second)
-        deadline = time.monotonic() + CHANGE_TIMEOUT
-        while True:
-            uncovered = [m.output for m in second
-                         if shows_root(h.grab(*m.area))]
-            if not uncovered:
-                break
-            expect(time.monotonic() < deadline,
-                   f"{uncovered} still show the root window {CHANGE_TIMEOUT} s after the change")
-            time.sleep(0.5)
-        h.note(f"every monitor of {[m.output for m in second]} covered after the change")
-        if quartet_to is not None:
-            expect_quartet_on(h, next(m for m in second if m.output == quartet_to))
+        failure = wait_covered(h.grab, second, lambda: saver.poll() is None, CHANGE_TIMEOUT,
+                               quartet_to)
+        expect(failure is None, failure or "")
+        h.note(f"every monitor of {[m.output for m in second]} covered after the change"
+               + (f", the quartet on {quartet_to}" if quartet_to else ""))
         expect_still_running(h, saver, "the layout change")
         # A key: a layout change under Wine 8 was seen to leave none of the
         # saver's windows in the foreground, so keys went nowhere.

@@ -40,7 +40,7 @@ sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "common"))
 import desk_frames  # noqa: E402
 from xorg_monitors import (ONE_MONITOR, OTHER_MONITOR_ONLY, PRIMARY_LEFT,  # noqa: E402
                            PRIMARY_RIGHT, ROOT_RGB, Layout, Monitor, XorgFailure, XorgMonitors,
-                           bounding_size, primary_first, primary_of, shows_root)
+                           bounding_size, primary_first, primary_of, wait_covered)
 
 REPO = Path(__file__).resolve().parents[2]
 DATA_DIR = REPO / "data"  # holds the signature file and QS3/BGM10.SSS
@@ -1473,17 +1473,6 @@ def saver_plays_on_each_monitor(layout: Layout):
     return case
 
 
-def expect_quartet_on(h: Harness, monitor: Monitor) -> None:
-    """The quartet, whose monitor went away, goes on on MONITOR at once."""
-    deadline = time.monotonic() + CHANGE_TIMEOUT
-    while not any(h.grab(*monitor.area)):
-        expect(time.monotonic() < deadline,
-               f"{monitor.output} stayed black {CHANGE_TIMEOUT} s after the quartet's "
-               "monitor went away")
-        time.sleep(0.5)
-    h.note(f"the quartet drawn on {monitor.output}")
-
-
 def saver_follows_layout(first: Layout, second: Layout, quartet_to: str | None = None):
     """Monitors changed under the running saver: every monitor of the new
     layout is covered, none shows the root window, the quartet whose monitor
@@ -1496,18 +1485,11 @@ def saver_follows_layout(first: Layout, second: Layout, quartet_to: str | None =
         window = h.wait_window(SAVER_TITLE, process=saver)["id"]
         time.sleep(3)
         h.use_layout(second)
-        deadline = time.monotonic() + CHANGE_TIMEOUT
-        while True:
-            uncovered = [m.output for m in second if shows_root(h.grab(*m.area))]
-            if not uncovered:
-                break
-            expect(saver.poll() is None, f"qs3 ended ({saver.poll()}) after the change")
-            expect(time.monotonic() < deadline,
-                   f"{uncovered} still show the root window {CHANGE_TIMEOUT} s after the change")
-            time.sleep(0.5)
-        h.note(f"every monitor of {[m.output for m in second]} covered after the change")
-        if quartet_to is not None:
-            expect_quartet_on(h, next(m for m in second if m.output == quartet_to))
+        failure = wait_covered(h.grab, second, lambda: saver.poll() is None, CHANGE_TIMEOUT,
+                               quartet_to)
+        expect(failure is None, failure or "")
+        h.note(f"every monitor of {[m.output for m in second]} covered after the change"
+               + (f", the quartet on {quartet_to}" if quartet_to else ""))
         expect_still_running(h, saver, "the layout change")
         h.press_key(window)
         expect_ends(h, saver, "a key after the layout change")
