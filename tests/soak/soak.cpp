@@ -121,7 +121,7 @@ struct MonitorMemory {
   std::optional<Memory> firstHalf;
   std::optional<Memory> secondHalf;
 
-  void Add(std::optional<Memory>& peak, Memory now) {
+  static void Add(std::optional<Memory>& peak, Memory now) {
     if (!peak) peak = now;
     peak->mappedKb = std::max(peak->mappedKb, now.mappedKb);
     peak->residentKb = std::max(peak->residentKb, now.residentKb);
